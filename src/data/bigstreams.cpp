@@ -278,20 +278,21 @@ int64_t TTpBuffBigStream::ReadBuffered(void* buffer, int64_t count) {
 
 // --- TRangeStream ------------------------------------------------------------------
 
-TRangeStream::TRangeStream(std::unique_ptr<TTpBigStream> source, int64_t size, int64_t start)
+TRangeStream::TRangeStream(std::unique_ptr<TTpBigStream> source, int64_t size, int64_t start, bool exact_size)
     : owned_(std::move(source)), start_(start), size_(size) {
-    int64_t total = owned_->GetSize();
-    start_ = std::clamp<int64_t>(start_, 0, total);
-    if (size_ <= 0 || start_ + size_ > total) size_ = total - start_;
-    owned_->SetPosition(start_);
+    Place(owned_->GetSize(), exact_size);
 }
 
-TRangeStream::TRangeStream(TStream& source, int64_t size, int64_t start)
+TRangeStream::TRangeStream(TStream& source, int64_t size, int64_t start, bool exact_size)
     : plain_(&source), start_(start), size_(size) {
-    int64_t total = plain_->Size();
+    Place(plain_->Size(), exact_size);
+}
+
+// Keeps the window inside the source and puts the source at its start.
+void TRangeStream::Place(int64_t total, bool exact_size) {
     start_ = std::clamp<int64_t>(start_, 0, total);
-    if (size_ <= 0 || start_ + size_ > total) size_ = total - start_;
-    plain_->SetPosition(start_);
+    if (size_ < 0 || (size_ == 0 && !exact_size) || start_ + size_ > total) size_ = total - start_;
+    SetSourcePosition(start_);
 }
 
 int64_t TRangeStream::SourcePosition() { return owned_ ? owned_->GetPosition() : plain_->Position(); }
@@ -321,11 +322,14 @@ int64_t TRangeStream::Read(void* buffer, int64_t count) {
     return owned_ ? owned_->Read(buffer, count) : plain_->Read(buffer, count);
 }
 
-TFileRangeStream::TFileRangeStream(const std::string& file, int64_t size, int64_t start)
-    : TRangeStream(std::make_unique<TTpBigFileStream>(file, fmOpenRead | fmShareDenyWrite), size, start) {}
+TFileRangeStream::TFileRangeStream(const std::string& file, int64_t size, int64_t start, bool exact_size)
+    : TRangeStream(std::make_unique<TTpBigFileStream>(file, fmOpenRead | fmShareDenyWrite), size, start,
+                   exact_size) {}
 
 TResourceRangeStream::TResourceRangeStream(const std::string& module, const std::string& res_name,
-                                           int64_t size, int64_t start, const std::string& res_type)
-    : TRangeStream(std::make_unique<TTpBigResourceStream>(module, res_name, res_type), size, start) {}
+                                           int64_t size, int64_t start, const std::string& res_type,
+                                           bool exact_size)
+    : TRangeStream(std::make_unique<TTpBigResourceStream>(module, res_name, res_type), size, start,
+                   exact_size) {}
 
 }  // namespace mivo

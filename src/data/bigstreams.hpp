@@ -149,8 +149,10 @@ private:
 // safe to share between threads: Seek and Read hold the window's own lock.
 class TRangeStream : public TStream {
 public:
-    TRangeStream(std::unique_ptr<TTpBigStream> source, int64_t size, int64_t start);
-    TRangeStream(TStream& source, int64_t size, int64_t start);
+    // size 0 reaches to the end of the source unless exact_size is set (an
+    // empty archive entry must give an empty window, not the rest of the file).
+    TRangeStream(std::unique_ptr<TTpBigStream> source, int64_t size, int64_t start, bool exact_size = false);
+    TRangeStream(TStream& source, int64_t size, int64_t start, bool exact_size = false);
 
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void*, int64_t) override { return 0; }
@@ -160,6 +162,7 @@ public:
     int64_t Start() const { return start_; }
 
 private:
+    void Place(int64_t total, bool exact_size);
     int64_t SourcePosition();
     void SetSourcePosition(int64_t p);
 
@@ -172,13 +175,13 @@ private:
 // Window on a file opened read + deny write; size 0 reaches to the end.
 class TFileRangeStream : public TRangeStream {
 public:
-    TFileRangeStream(const std::string& file, int64_t size, int64_t start);
+    TFileRangeStream(const std::string& file, int64_t size, int64_t start, bool exact_size = false);
 };
 
 class TResourceRangeStream : public TRangeStream {
 public:
     TResourceRangeStream(const std::string& module, const std::string& res_name, int64_t size,
-                         int64_t start, const std::string& res_type);
+                         int64_t start, const std::string& res_type, bool exact_size = false);
 };
 
 }  // namespace mivo

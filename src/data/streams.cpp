@@ -95,8 +95,9 @@ TFileStream::TFileStream(const std::string& path, Mode mode) : path_(path) {
         case OpenRead: flags |= O_RDONLY; break;
         case OpenReadWrite: flags |= O_RDWR; break;
         case Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        case CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
     }
-    fd_ = ::open(path.c_str(), flags, 0644);
+    fd_ = ::open(path.c_str(), flags, mode == CreateNew ? 0600 : 0644);
     if (fd_ < 0) throw Error(path + ": " + std::strerror(errno));
 }
 

@@ -66,7 +66,8 @@ public:
 // A plain file on disk (POSIX descriptor).
 class TFileStream : public TStream {
 public:
-    enum Mode { OpenRead, OpenReadWrite, Create };
+    // CreateNew fails when the file exists (private working files).
+    enum Mode { OpenRead, OpenReadWrite, Create, CreateNew };
     TFileStream(const std::string& path, Mode mode);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;

@@ -1,12 +1,14 @@
 #pragma once
-// Named collections with a 256-bucket hash, shared by the archive directory,
-// the variable store and the other named tables.
+// Named collections with hashed, case-insensitive lookup, shared by the
+// archive directory, the variable store and the other named tables.
 //
-// The bucket of a name of length L (after lower-casing single-byte letters) is
-// (L * 16 + first byte + next-to-last byte) mod 256, or L * 16 mod 256 for a
-// one-byte name. The newest item (and an item whose name changes) heads its
-// bucket's chain; lookups walk the chain and ignore case.
-#include <array>
+// Names need not be unique: the newest item of a name (or the one renamed
+// last) is the one a lookup finds, because it heads its bucket's chain. Game
+// names share lengths and first letters ("image\\bg01.vkx", "image\\bg02.vkx"),
+// so the bucket comes from a hash of the whole lower-cased name and the
+// table grows with the collection; a short, fixed table of weak buckets would
+// make every lookup in a large archive walk thousands of items.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,24 +19,20 @@
 
 namespace mivo {
 
-inline uint8_t HashBucket(std::string_view name) {
-    size_t len = name.size();
-    if (len == 0) return 0;
-    // Lower-case only bytes that are single-byte characters.
-    auto folded_at = [&](size_t pos) -> uint8_t {
-        for (size_t i = 0; i < len;) {
-            size_t n = sjis::CharLen(name, i);
-            if (pos < i + n) {
-                char c = name[pos];
-                return static_cast<uint8_t>(n == 1 ? sjis::AsciiLower(c) : c);
-            }
-            i += n;
+// FNV-1a of the name with single-byte letters lower-cased (trail bytes of
+// double-byte characters are taken as they are).
+inline uint64_t HashName(std::string_view name) {
+    uint64_t h = 1469598103934665603ull;
+    for (size_t i = 0; i < name.size();) {
+        size_t n = sjis::CharLen(name, i);
+        for (size_t k = 0; k < n; ++k) {
+            char c = name[i + k];
+            h ^= static_cast<uint8_t>(n == 1 ? sjis::AsciiLower(c) : c);
+            h *= 1099511628211ull;
         }
-        return 0;
-    };
-    uint32_t h = static_cast<uint32_t>(len) * 16u;
-    if (len > 1) h += folded_at(0) + folded_at(len - 2);
-    return static_cast<uint8_t>(h & 0xFF);
+        i += n;
+    }
+    return h;
 }
 
 // Base of every hashed item: its name, its position in the collection and
@@ -50,13 +48,15 @@ private:
     friend class THashCollection;
     std::string name_;
     int index_ = -1;
+    uint64_t hash_ = 0;
+    uint64_t stamp_ = 0;  // when it was linked: newer items head their chains
     THashItem* next_ = nullptr;
 };
 
 template <class T>
 class THashCollection {
 public:
-    THashCollection() { buckets_.fill(nullptr); }
+    THashCollection() : buckets_(kMinBuckets, nullptr) {}
     THashCollection(const THashCollection&) = delete;
     THashCollection& operator=(const THashCollection&) = delete;
     virtual ~THashCollection() = default;
@@ -72,14 +72,16 @@ public:
         THashItem* base = item.get();
         base->name_ = std::move(name);
         base->index_ = Count();
-        Link(base);
         items_.push_back(std::move(item));
+        if (items_.size() > buckets_.size()) Grow();
+        Link(base);
         return *items_.back();
     }
 
     T* Find(std::string_view name) const {
-        for (THashItem* p = buckets_[HashBucket(name)]; p; p = p->next_) {
-            if (sjis::SameText(p->name_, name)) return static_cast<T*>(p);
+        uint64_t h = HashName(name);
+        for (THashItem* p = buckets_[h & (buckets_.size() - 1)]; p; p = p->next_) {
+            if (p->hash_ == h && sjis::SameText(p->name_, name)) return static_cast<T*>(p);
         }
         return nullptr;
     }
@@ -103,27 +105,46 @@ public:
 
     void Clear() {
         items_.clear();
-        buckets_.fill(nullptr);
+        buckets_.assign(kMinBuckets, nullptr);
     }
 
 protected:
     std::vector<std::unique_ptr<T>>& Items() { return items_; }
 
 private:
+    static constexpr size_t kMinBuckets = 256;
+
     void Link(THashItem* item) {
-        THashItem*& head = buckets_[HashBucket(item->name_)];
+        item->hash_ = HashName(item->name_);
+        item->stamp_ = ++clock_;
+        Chain(item);
+    }
+    void Chain(THashItem* item) {
+        THashItem*& head = buckets_[item->hash_ & (buckets_.size() - 1)];
         item->next_ = head;
         head = item;
     }
     void Unlink(THashItem* item) {
-        THashItem** p = &buckets_[HashBucket(item->name_)];
+        THashItem** p = &buckets_[item->hash_ & (buckets_.size() - 1)];
         while (*p && *p != item) p = &(*p)->next_;
         if (*p) *p = item->next_;
         item->next_ = nullptr;
     }
+    // Doubles the table, relinking oldest first so each chain keeps running
+    // from the newest item to the oldest.
+    void Grow() {
+        buckets_.assign(buckets_.size() * 2, nullptr);
+        std::vector<THashItem*> order;
+        order.reserve(items_.size());
+        for (auto& it : items_)
+            if (it->stamp_ != 0) order.push_back(it.get());
+        std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->stamp_ < b->stamp_; });
+        for (THashItem* it : order) Chain(it);
+    }
 
     std::vector<std::unique_ptr<T>> items_;
-    std::array<THashItem*, 256> buckets_;
+    std::vector<THashItem*> buckets_;
+    uint64_t clock_ = 0;
 };
 
 }  // namespace mivo

@@ -9,20 +9,12 @@
 
 using namespace mivo;
 
-TEST(HashBucket, FollowsTheLengthFirstAndNextToLastRule) {
-    struct Case {
-        std::string name;
-        int bucket;
-    } cases[] = {
-        {"", 0},
-        {"a", 16},                                    // one byte: only the length term
-        {"ab", (2 * 16 + 'a' + 'a') % 256},           // next-to-last of "ab" is 'a'
-        {"ABC", (3 * 16 + 'a' + 'b') % 256},          // letters are lower-cased first
-        {"\x83\x5C" "x", (3 * 16 + 0x83 + 0x5C) % 256},  // a trail byte 0x5C stays as it is
-        {"\x82\x60z", (3 * 16 + 0x82 + 0x60) % 256},     // trail 0x60 is not a letter
-        {"\x82\x41z", (3 * 16 + 0x82 + 0x41) % 256},     // trail 'A' must not be lower-cased
-    };
-    for (const auto& c : cases) EXPECT_EQ(HashBucket(c.name), c.bucket) << c.name;
+TEST(HashName, FoldsOnlySingleByteLetters) {
+    EXPECT_EQ(HashName("Image\\BG.vkx"), HashName("image\\bg.VKX"));
+    EXPECT_NE(HashName("ab"), HashName("abc"));
+    // 0x82 0x41: the trail byte 'A' belongs to a double-byte character.
+    EXPECT_NE(HashName("\x82\x41"), HashName("\x82\x61"));
+    EXPECT_EQ(HashName("x\x82\x41"), HashName("X\x82\x41"));
 }
 
 struct Named : THashItem {
@@ -42,6 +34,22 @@ TEST(HashCollection, FindsWithoutCaseAndNewestHeadsTheChain) {
     col.Delete(1);
     EXPECT_EQ(col.Find("image\\bg.VKX")->value, 1);
     EXPECT_EQ(col.IndexOf("nothing"), -1);
+}
+
+TEST(HashCollection, NewestOfANameWinsAcrossTableGrowth) {
+    THashCollection<Named> col;
+    for (int i = 0; i < 3000; ++i) {
+        auto n = std::make_unique<Named>();
+        n->value = i;
+        col.Add(std::move(n), i % 2 ? "Same" : "item" + std::to_string(i));
+    }
+    EXPECT_EQ(col.Find("SAME")->value, 2999);
+    EXPECT_EQ(col.Find("item1000")->value, 1000);
+    col.Rename(col[1], "same");  // renamed last: now it is the one found
+    EXPECT_EQ(col.Find("same")->value, 1);
+    col.Delete(1);
+    EXPECT_EQ(col.Find("same")->value, 2999);
+    EXPECT_EQ(col.IndexOf("item2998"), 2997);
 }
 
 TEST(HashCollection, RenumbersAfterDeleteAndRelinksAfterRename) {

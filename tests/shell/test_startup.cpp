@@ -4,6 +4,7 @@
 #include "../data/test_helpers.hpp"
 #include "platform/instance_lock.hpp"
 #include "shell/archive_discovery.hpp"
+#include "shell/command_line.hpp"
 #include "shell/game_settings.hpp"
 #include "shell/ini_file.hpp"
 
@@ -96,4 +97,27 @@ TEST(ArchiveDiscovery, FoldersFilesAndTrailers) {
     auto r3 = DiscoverArchives(m3, {}, dir / "disc2");
     EXPECT_EQ(r3.archives.size(), 1u);
     EXPECT_EQ(m3.ReadAll("more.zsb"), "two");
+}
+
+TEST(CommandLine, OptionsAndData) {
+    auto o = ParsePlayerOptions({"--headless", "--frames", "10", "--trace", "--print-vars", "--savedir", "/s", "game", "more"});
+    EXPECT_TRUE(o.headless);
+    EXPECT_EQ(o.frames, 10);
+    EXPECT_TRUE(o.trace);
+    EXPECT_TRUE(o.print_vars);
+    EXPECT_EQ(o.savedir, "/s");
+    EXPECT_EQ(o.data, (std::vector<std::string>{"game", "more"}));
+    for (const char* c : {"/config", "/CONFIG", "/Config"}) EXPECT_TRUE(ParsePlayerOptions({c, "x"}).config) << c;
+    EXPECT_FALSE(ParsePlayerOptions({"x", "/config"}).config);
+    EXPECT_THROW(ParsePlayerOptions({"--frames"}), std::invalid_argument);
+    EXPECT_THROW(ParsePlayerOptions({"--frames", "-3"}), std::invalid_argument);
+    EXPECT_THROW(ParsePlayerOptions({"--bogus"}), std::invalid_argument);
+}
+
+TEST(CommandLine, SaveFolderFollowsXdg) {
+    setenv("XDG_DATA_HOME", "/data", 1);
+    EXPECT_EQ(DefaultSaveFolder("デモ/2"), "/data/mivoplayer/デモ_2");
+    setenv("XDG_DATA_HOME", "relative", 1);  // not absolute: ignored
+    setenv("HOME", "/home/u", 1);
+    EXPECT_EQ(DefaultSaveFolder(".."), "/home/u/.local/share/mivoplayer/_");
 }

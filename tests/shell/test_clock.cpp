@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/game_clock.hpp"
+#include "core/game_clock.hpp"
 
 using namespace mivo;
 

@@ -36,4 +36,10 @@ private:
     int64_t last_tick_ = 0;
 };
 
+// What every layer may look at: the clock and the flag that ends the game.
+struct PlayerState {
+    GameClock clock;
+    bool terminate = false;
+};
+
 }  // namespace mivo

@@ -1,4 +1,4 @@
-#include "shell/game_clock.hpp"
+#include "core/game_clock.hpp"
 
 #include <algorithm>
 

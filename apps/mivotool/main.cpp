@@ -18,7 +18,8 @@ namespace {
 
 std::vector<Command> AllCommands() {
     std::vector<Command> all;
-    for (const auto* group : {&ArchiveCommands(), &ProjectCommands()}) all.insert(all.end(), group->begin(), group->end());
+    for (const auto* group : {&ArchiveCommands(), &ProjectCommands(), &ScriptCommands()})
+        all.insert(all.end(), group->begin(), group->end());
     return all;
 }
 

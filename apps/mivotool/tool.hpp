@@ -30,5 +30,6 @@ bool WantsHelp(const Args& args);
 // Every command group registers its commands here (one file per group).
 const std::vector<Command>& ArchiveCommands();
 const std::vector<Command>& ProjectCommands();
+const std::vector<Command>& ScriptCommands();
 
 }  // namespace mivotool

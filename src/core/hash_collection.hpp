@@ -43,6 +43,11 @@ public:
     const std::string& Name() const { return name_; }
     int Index() const { return index_; }
 
+protected:
+    // Names an item that is kept outside any collection (a scratch item that
+    // is looked up by its owner, never hashed).
+    void SetDetachedName(std::string name) { name_ = std::move(name); }
+
 private:
     template <class T>
     friend class THashCollection;
@@ -85,6 +90,15 @@ public:
         }
         return nullptr;
     }
+    // Calls visit(item) for every item of that name, newest first, until it
+    // returns true.
+    template <class Visit>
+    void ForEachNamed(std::string_view name, Visit&& visit) const {
+        uint64_t h = HashName(name);
+        for (THashItem* p = buckets_[h & (buckets_.size() - 1)]; p; p = p->next_) {
+            if (p->hash_ == h && sjis::SameText(p->name_, name) && visit(*static_cast<T*>(p))) return;
+        }
+    }
     int IndexOf(std::string_view name) const {
         const T* item = Find(name);
         return item ? item->Index() : -1;
@@ -101,6 +115,26 @@ public:
         Unlink(items_[static_cast<size_t>(index)].get());
         items_.erase(items_.begin() + index);
         for (int i = index; i < Count(); ++i) items_[static_cast<size_t>(i)]->index_ = i;
+    }
+
+    // Takes every item for which doomed(item) holds out of the collection in
+    // one pass (positions renumbered once) and hands them to the caller.
+    template <class Pred>
+    std::vector<std::unique_ptr<T>> RemoveIf(Pred&& doomed) {
+        std::vector<std::unique_ptr<T>> removed;
+        size_t kept = 0;
+        for (size_t i = 0; i < items_.size(); ++i) {
+            if (doomed(*items_[i])) {
+                Unlink(items_[i].get());
+                removed.push_back(std::move(items_[i]));
+            } else {
+                if (kept != i) items_[kept] = std::move(items_[i]);
+                items_[kept]->index_ = static_cast<int>(kept);
+                ++kept;
+            }
+        }
+        items_.resize(kept);
+        return removed;
     }
 
     void Clear() {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs the demo game. Until the player can show a game, this lists the demo
-# game's archive with mivotool.
+# Runs the demo game. The player has no window yet, so it runs headless and
+# shows the interpreter's trace and the game's variables at the end.
 set -euo pipefail
 build=${1:-build}
 demo="$build/games/demo"
-echo "The player cannot show a game yet; listing the demo game's archive instead:"
-"$build/apps/mivotool" ls "$demo/game.dat"
+echo "The window is not there yet: running the demo game headless, with its trace."
+"$build/apps/mivoplayer" --headless --trace --print-vars "$demo"

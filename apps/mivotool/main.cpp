@@ -18,7 +18,7 @@ namespace {
 
 std::vector<Command> AllCommands() {
     std::vector<Command> all;
-    for (const auto* group : {&ArchiveCommands(), &ProjectCommands(), &ScriptCommands()})
+    for (const auto* group : {&ArchiveCommands(), &ProjectCommands(), &PageCommands(), &ScriptCommands()})
         all.insert(all.end(), group->begin(), group->end());
     return all;
 }

@@ -31,5 +31,6 @@ bool WantsHelp(const Args& args);
 const std::vector<Command>& ArchiveCommands();
 const std::vector<Command>& ProjectCommands();
 const std::vector<Command>& ScriptCommands();
+const std::vector<Command>& PageCommands();
 
 }  // namespace mivotool

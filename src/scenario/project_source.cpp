@@ -84,7 +84,7 @@ TProjectSetting ParseProjectSource(std::string_view text, const std::string& sou
         auto need = [&](size_t n) {
             if (w.size() != n) throw FormatError(where + ": '" + w[0] + "' takes " + std::to_string(n - 1) + " value(s)");
         };
-        auto str = [&](size_t i) { return UnquoteGameString(w[i], where); };
+        auto str = [&](size_t i) { return GameStringOf(w[i], where); };
         auto int_at = [&](size_t i) { return ParseInt(w[i], where); };
         const std::string& key = w[0];
         if (key == "var") {

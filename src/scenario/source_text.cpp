@@ -73,6 +73,11 @@ std::string UnquoteGameString(std::string_view lit, const std::string& where) {
     return out;
 }
 
+std::string GameStringOf(std::string_view word, const std::string& where) {
+    if (!word.empty() && word.front() == '"') return UnquoteGameString(word, where);
+    return Utf8ToSjis(word);
+}
+
 std::string FormatExtended(long double v) {
     char b[64];
     std::snprintf(b, sizeof b, "%.21Lg", v);

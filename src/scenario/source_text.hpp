@@ -14,6 +14,10 @@ std::string QuoteGameString(std::string_view sjis);
 // Inverse of QuoteGameString; raises FormatError (naming where) when malformed.
 std::string UnquoteGameString(std::string_view literal, const std::string& where);
 
+// A word of a source line as a game string: a quoted literal, or a bare
+// word taken as it is (UTF-8 converted to CP932).
+std::string GameStringOf(std::string_view word, const std::string& where);
+
 // Extended floats as text that reads back to the same value.
 std::string FormatExtended(long double v);
 bool ParseExtended(std::string_view text, long double& out);

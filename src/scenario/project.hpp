@@ -32,6 +32,9 @@ struct ProjectContext {
     std::string program_dir;    // where install.dat and game.dat are looked for without them
     std::function<void(const std::string&)> trace;  // interpreter trace lines; null when off
     std::function<void()> post_close;                // closes the window
+    // Whether a component of that full name exists (the component world
+    // answers; without one nothing exists).
+    std::function<bool(std::string_view)> component_exists;
 };
 
 class TProject : public TEngineHost, public script::TScriptHost {
@@ -66,6 +69,9 @@ public:
     void Trace(const std::string& line) override;
     void Warn(const std::string& text) override;
     void Unsupported(const TCommand& cmd) override;
+    bool ComponentExists(std::string_view name) override {
+        return ctx_.component_exists && !name.empty() && ctx_.component_exists(name);
+    }
 
     // TScriptHost
     script::TCustomParam* CallResult() override { return callman_ ? callman_->TopResult() : nullptr; }

@@ -54,7 +54,7 @@ int RunHeadless(const PlayerOptions& options) {
     std::unique_ptr<TProject> project;
     std::function<void(const std::string&)> trace;
     if (options.trace) trace = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
-    ProjectContext ctx{files, vars, funcs, dialogs, state, !options.data.empty(), cwd, trace, nullptr};
+    ProjectContext ctx{files, vars, funcs, dialogs, state, !options.data.empty(), cwd, trace, nullptr, nullptr};
     try {
         project = std::make_unique<TProject>(ctx);
     } catch (const std::exception& e) {

@@ -102,10 +102,11 @@ public:
     uint8_t GetKind() const override { return Kind; }
     uint8_t ClassKind() const override { return Kind; }
 
-    bool AsBool() const override { return values_.empty() ? false : ToBool(values_[0]); }
-    long double AsFloat() const override { return values_.empty() ? 0 : ToFloat(values_[0]); }
-    int32_t AsInt() const override { return values_.empty() ? 0 : ToInt(values_[0]); }
-    std::string AsStr() const override { return values_.empty() ? std::string() : ToStr(values_[0]); }
+    // An emptied array reads as a fresh element would.
+    bool AsBool() const override { return ToBool(First()); }
+    long double AsFloat() const override { return ToFloat(First()); }
+    int32_t AsInt() const override { return ToInt(First()); }
+    std::string AsStr() const override { return ToStr(First()); }
     void SetBool(bool b) override { ClearDims(), Convert(values_[0], b); }
     void SetFloat(long double x) override { ClearDims(), Convert(values_[0], x); }
     void SetInt(int32_t n) override { ClearDims(), Convert(values_[0], n); }
@@ -151,6 +152,7 @@ public:
     const T& At(int64_t i) const { return const_cast<TParamValues*>(this)->At(i); }
 
 private:
+    T First() const { return values_.empty() ? T{} : values_[0]; }
     template <class S>
     void Fill(const S& v) {
         T converted{};

@@ -227,6 +227,7 @@ void ElementReference(const TOpeData& op, TParamCollectionItem& dest, TParamColl
     if (linear >= a.GetCount()) Fail(prefix + "要素数を超えています");
     ref->Name = name_ref->Name;
     ref->Target = array;
+    ref->IsElement = true;
     // A negative index is caught when the element is used.
     ref->ElementIndex = static_cast<int32_t>(std::max<int64_t>(linear, std::numeric_limits<int32_t>::min()));
 }
@@ -291,6 +292,7 @@ void TMivoParser::Run(TOpeData& op, TSysFuncMan& env, TTempScope& temps) {
             TParamCollectionItem* item = vars.Find(ref->Name);
             if (!item) FailMissing(ref->Name);
             ref->ElementIndex = 0;
+            ref->IsElement = false;
             ref->Bind(item);
         }
     }

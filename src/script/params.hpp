@@ -152,7 +152,10 @@ public:
     const T& At(int64_t i) const { return const_cast<TParamValues*>(this)->At(i); }
 
 private:
-    T First() const { return values_.empty() ? T{} : values_[0]; }
+    const T& First() const {
+        static const T kEmpty{};
+        return values_.empty() ? kEmpty : values_[0];
+    }
     template <class S>
     void Fill(const S& v) {
         T converted{};
@@ -177,19 +180,23 @@ public:
     TParamCollectionItem* Target = nullptr;
     uint8_t Flag = 0;
     int32_t ElementIndex = 0;
+    // An element reference ("a[i]") reads and writes its element; a
+    // reference to a whole variable hands scalar operations on as they are
+    // (so writing a plain value still turns an array into a scalar).
+    bool IsElement = false;
 
     int32_t GetCount() const override;
     void SetCount(int64_t n) override;
     uint8_t GetKind() const override;
 
-    bool AsBool() const override { return GetBoolAt(0); }
-    long double AsFloat() const override { return GetFloatAt(0); }
-    int32_t AsInt() const override { return GetIntAt(0); }
-    std::string AsStr() const override { return GetStrAt(0); }
-    void SetBool(bool b) override { SetBoolAt(0, b); }
-    void SetFloat(long double x) override { SetFloatAt(0, x); }
-    void SetInt(int32_t n) override { SetIntAt(0, n); }
-    void SetStr(const std::string& s) override { SetStrAt(0, s); }
+    bool AsBool() const override;
+    long double AsFloat() const override;
+    int32_t AsInt() const override;
+    std::string AsStr() const override;
+    void SetBool(bool b) override;
+    void SetFloat(long double x) override;
+    void SetInt(int32_t n) override;
+    void SetStr(const std::string& s) override;
 
     int32_t GetIntAt(int64_t i) const override;
     void SetIntAt(int64_t i, int32_t n) override;

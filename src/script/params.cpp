@@ -289,7 +289,7 @@ TCustomParam* TParamVar::Whole() const {
 void TParamVar::Bind(TParamCollectionItem* item) {
     Target = item;
     if (item) {
-        if (auto* inner = dynamic_cast<TParamVar*>(item->Param.get()); inner && inner->Target) {
+        if (auto* inner = item->Param->AsRef(); inner && inner->Target) {
             Target = inner->Target;
             ElementIndex = inner->ElementIndex;
             IsElement = inner->IsElement;

@@ -18,6 +18,7 @@ namespace mivo::script {
 
 class TParamCollection;
 class TParamCollectionItem;
+class TParamVar;
 
 class TCustomParam {
 public:
@@ -66,6 +67,13 @@ public:
     virtual void Unique() {}
     virtual void RemoveValue(const TCustomParam*) {}
     virtual int32_t FindStr(const std::string&, bool, bool) const { return -1; }
+
+    // This parameter as a reference, or null (cheaper than a cast on the
+    // interpreter's path).
+    virtual TParamVar* AsRef() { return nullptr; }
+    const TParamVar* AsRef() const { return const_cast<TCustomParam*>(this)->AsRef(); }
+    // Whether this is a system variable.
+    virtual bool IsSystemVar() const { return false; }
 
     // Empties an array entirely (zero elements, Dims [0]); the array
     // functions that remove elements leave arrays in this state.
@@ -225,6 +233,7 @@ public:
     int32_t FindStr(const std::string& s, bool case_sensitive, bool partial) const override;
     void MakeEmpty() override;
     const TCustomParam* Forward(int64_t* offset) const override;
+    TParamVar* AsRef() override { return this; }
 
     // Binds to an item; when the item itself holds a reference, the binding
     // goes straight to what that reference reaches.

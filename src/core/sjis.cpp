@@ -36,7 +36,8 @@ int CompareFolded(std::string_view a, std::string_view b) {
 std::string LowerCase(std::string_view s) { return FoldCase<AsciiLower>(s); }
 std::string UpperCase(std::string_view s) { return FoldCase<AsciiUpper>(s); }
 bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && CompareFolded(a, b) == 0;
+    if (a.size() != b.size()) return false;
+    return a == b || CompareFolded(a, b) == 0;
 }
 int CompareText(std::string_view a, std::string_view b) { return CompareFolded(a, b); }
 

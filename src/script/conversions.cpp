@@ -79,8 +79,7 @@ std::optional<long double> TryStrToFloat(std::string_view s) {
     if (!body.empty() && body[0] == '+') body.remove_prefix(1);
     long double value = 0;
     auto r = std::from_chars(body.data(), body.data() + body.size(), value);
-    if (r.ptr != body.data() + body.size()) {
-        if (r.ec != std::errc::result_out_of_range) return std::nullopt;
+    if (r.ec == std::errc::result_out_of_range) {
         // Overflow reads as infinity, underflow as zero, like the parsers of
         // the runtime libraries do.
         bool neg = body[0] == '-';
@@ -88,6 +87,8 @@ std::optional<long double> TryStrToFloat(std::string_view s) {
         bool huge = epos != std::string_view::npos && body[epos + 1] != '-';
         value = huge ? std::numeric_limits<long double>::infinity() : 0.0L;
         if (neg) value = -value;
+    } else if (r.ec != std::errc() || r.ptr != body.data() + body.size()) {
+        return std::nullopt;
     }
     return value;
 }

@@ -50,7 +50,7 @@ std::unique_ptr<TCustomParam> ReadOperand(TStream& s) {
 }
 
 void WriteOperand(TStream& s, const TCustomParam& p) {
-    if (auto* ref = dynamic_cast<const TParamVar*>(&p)) {
+    if (auto* ref = p.AsRef()) {
         WriteByte(s, PT_NONE);
         WriteStr(s, ref->Name);
         return;
@@ -66,7 +66,7 @@ void WriteOperand(TStream& s, const TCustomParam& p) {
 }
 
 std::unique_ptr<TCustomParam> CopyOperand(const TCustomParam& p) {
-    if (auto* ref = dynamic_cast<const TParamVar*>(&p)) {
+    if (auto* ref = p.AsRef()) {
         auto copy = std::make_unique<TParamVar>();
         copy->Name = ref->Name;
         return copy;
@@ -81,7 +81,7 @@ std::unique_ptr<TCustomParam> CopyOperand(const TCustomParam& p) {
 [[noreturn]] void FailBadOperation(const TOpeData& op) {
     std::string m = "不正な式\r\n\r\n代入先:" + SjisToUtf8(op.Dest) + "演算タイプ:" + OpCodeName(op.Code);
     for (const auto& p : op.Operands) {
-        auto* ref = dynamic_cast<const TParamVar*>(p.get());
+        auto* ref = p->AsRef();
         m += "\r\n" + SjisToUtf8(ref ? ref->Name : p->AsStr());
     }
     Fail(m);
@@ -94,7 +94,7 @@ struct UnbindGuard {
     TOpeData& op;
     ~UnbindGuard() {
         for (auto& p : op.Operands)
-            if (auto* ref = dynamic_cast<TParamVar*>(p.get())) ref->Unbind();
+            if (auto* ref = p->AsRef()) ref->Unbind();
     }
 };
 
@@ -203,9 +203,9 @@ bool Comparison(uint8_t code, const TCustomParam& l, const TCustomParam& r) {
 }
 
 void ElementReference(const TOpeData& op, TParamCollectionItem& dest, TParamCollection& vars) {
-    auto* ref = dynamic_cast<TParamVar*>(dest.Param.get());
+    auto* ref = dest.Param->AsRef();
     if (!ref) FailBadOperation(op);
-    auto* name_ref = dynamic_cast<const TParamVar*>(&Operand(op, 0));
+    auto* name_ref = Operand(op, 0).AsRef();
     if (!name_ref) FailBadOperation(op);
     TParamCollectionItem* array = vars.Find(name_ref->Name);
     if (!array) FailMissing(name_ref->Name);
@@ -227,6 +227,7 @@ void ElementReference(const TOpeData& op, TParamCollectionItem& dest, TParamColl
     if (linear >= a.GetCount()) Fail(prefix + "要素数を超えています");
     ref->Name = name_ref->Name;
     ref->Target = array;
+    ref->IsElement = true;
     // A negative index is caught when the element is used.
     ref->ElementIndex = static_cast<int32_t>(std::max<int64_t>(linear, std::numeric_limits<int32_t>::min()));
 }
@@ -287,10 +288,11 @@ void TMivoParser::Run(TOpeData& op, TSysFuncMan& env, TTempScope& temps) {
     TParamCollection& vars = env.Vars();
     UnbindGuard unbind{op};
     for (auto& p : op.Operands) {
-        if (auto* ref = dynamic_cast<TParamVar*>(p.get())) {
+        if (auto* ref = p->AsRef()) {
             TParamCollectionItem* item = vars.Find(ref->Name);
             if (!item) FailMissing(ref->Name);
             ref->ElementIndex = 0;
+            ref->IsElement = false;
             ref->Bind(item);
         }
     }

@@ -113,7 +113,7 @@ std::unique_ptr<TCustomParam> TParamCollection::ExtractValue(std::string_view na
 }
 
 bool TParamCollection::IsSystem(const TParamCollectionItem& item) const {
-    return dynamic_cast<const TParamSystem*>(item.Param.get()) != nullptr;
+    return item.Param->IsSystemVar();
 }
 
 // ---- creation and destruction ---------------------------------------------
@@ -159,7 +159,7 @@ void TParamCollection::Destroy(Pred&& doomed) {
     // References elsewhere must not keep pointing at destroyed items; they
     // are bound again by name before their next use.
     auto unbind = [&](const TParamCollectionItem& item) {
-        if (auto* ref = dynamic_cast<TParamVar*>(item.Param.get()); ref && gone.count(ref->Target)) ref->Unbind();
+        if (auto* ref = item.Param->AsRef(); ref && gone.count(ref->Target)) ref->Unbind();
     };
     for (int i = 0; i < Count(); ++i) unbind((*this)[i]);
     for (TTempScope* scope : temps_) scope->ForEach(unbind);
@@ -246,7 +246,7 @@ void TParamCollection::WriteItems(TStream& s, bool status) const {
         bool progress = false;
         for (size_t k = pending.size(); k-- > 0;) {
             const TParamCollectionItem* item = pending[k];
-            auto* ref = dynamic_cast<const TParamVar*>(item->Param.get());
+            auto* ref = item->Param->AsRef();
             if (ref && ref->Target && !written.count(key(ref->Target->Name()))) continue;
             WriteByte(s, item->P().ClassKind());
             WriteItemRecord(s, *item);

@@ -289,9 +289,10 @@ TCustomParam* TParamVar::Whole() const {
 void TParamVar::Bind(TParamCollectionItem* item) {
     Target = item;
     if (item) {
-        if (auto* inner = dynamic_cast<TParamVar*>(item->Param.get()); inner && inner->Target) {
+        if (auto* inner = item->Param->AsRef(); inner && inner->Target) {
             Target = inner->Target;
             ElementIndex = inner->ElementIndex;
+            IsElement = inner->IsElement;
         }
     }
 }
@@ -309,6 +310,23 @@ using ParamOf = std::conditional_t<std::is_same_v<T, std::string>, const std::st
         int64_t off = 0;                                                      \
         if (TCustomParam* p = Underlying(&off)) p->Set(off + i, v);           \
     }
+
+#define MIVO_FORWARD_SCALAR(As, Set, GetAt, SetAt, Type, Default)         \
+    Type TParamVar::As() const {                                          \
+        if (IsElement) return GetAt(0);                                   \
+        TCustomParam* p = Whole();                                        \
+        return p ? p->As() : Default;                                     \
+    }                                                                     \
+    void TParamVar::Set(ParamOf<Type> v) {                                \
+        if (IsElement) return SetAt(0, v);                                \
+        if (TCustomParam* p = Whole()) p->Set(v);                         \
+    }
+
+MIVO_FORWARD_SCALAR(AsInt, SetInt, GetIntAt, SetIntAt, int32_t, 0)
+MIVO_FORWARD_SCALAR(AsFloat, SetFloat, GetFloatAt, SetFloatAt, long double, 0)
+MIVO_FORWARD_SCALAR(AsBool, SetBool, GetBoolAt, SetBoolAt, bool, false)
+MIVO_FORWARD_SCALAR(AsStr, SetStr, GetStrAt, SetStrAt, std::string, std::string())
+#undef MIVO_FORWARD_SCALAR
 
 MIVO_FORWARD_AT(GetIntAt, SetIntAt, int32_t, 0)
 MIVO_FORWARD_AT(GetFloatAt, SetFloatAt, long double, 0)
@@ -391,6 +409,7 @@ void TParamVar::LoadFromStream(TStream& s, TParamCollection* owner) {
     std::string target = ReadStr(s, kMaxStrLen);
     Flag = ReadByte(s);
     ElementIndex = ReadInt32(s);
+    IsElement = ElementIndex != 0;
     Target = (owner && !target.empty()) ? owner->Find(target) : nullptr;
 }
 

@@ -18,6 +18,7 @@ namespace mivo::script {
 
 class TParamCollection;
 class TParamCollectionItem;
+class TParamVar;
 
 class TCustomParam {
 public:
@@ -67,6 +68,13 @@ public:
     virtual void RemoveValue(const TCustomParam*) {}
     virtual int32_t FindStr(const std::string&, bool, bool) const { return -1; }
 
+    // This parameter as a reference, or null (cheaper than a cast on the
+    // interpreter's path).
+    virtual TParamVar* AsRef() { return nullptr; }
+    const TParamVar* AsRef() const { return const_cast<TCustomParam*>(this)->AsRef(); }
+    // Whether this is a system variable.
+    virtual bool IsSystemVar() const { return false; }
+
     // Empties an array entirely (zero elements, Dims [0]); the array
     // functions that remove elements leave arrays in this state.
     virtual void MakeEmpty() {}
@@ -102,10 +110,11 @@ public:
     uint8_t GetKind() const override { return Kind; }
     uint8_t ClassKind() const override { return Kind; }
 
-    bool AsBool() const override { return values_.empty() ? false : ToBool(values_[0]); }
-    long double AsFloat() const override { return values_.empty() ? 0 : ToFloat(values_[0]); }
-    int32_t AsInt() const override { return values_.empty() ? 0 : ToInt(values_[0]); }
-    std::string AsStr() const override { return values_.empty() ? std::string() : ToStr(values_[0]); }
+    // An emptied array reads as a fresh element would.
+    bool AsBool() const override { return ToBool(First()); }
+    long double AsFloat() const override { return ToFloat(First()); }
+    int32_t AsInt() const override { return ToInt(First()); }
+    std::string AsStr() const override { return ToStr(First()); }
     void SetBool(bool b) override { ClearDims(), Convert(values_[0], b); }
     void SetFloat(long double x) override { ClearDims(), Convert(values_[0], x); }
     void SetInt(int32_t n) override { ClearDims(), Convert(values_[0], n); }
@@ -151,6 +160,10 @@ public:
     const T& At(int64_t i) const { return const_cast<TParamValues*>(this)->At(i); }
 
 private:
+    const T& First() const {
+        static const T kEmpty{};
+        return values_.empty() ? kEmpty : values_[0];
+    }
     template <class S>
     void Fill(const S& v) {
         T converted{};
@@ -175,19 +188,23 @@ public:
     TParamCollectionItem* Target = nullptr;
     uint8_t Flag = 0;
     int32_t ElementIndex = 0;
+    // An element reference ("a[i]") reads and writes its element; a
+    // reference to a whole variable hands scalar operations on as they are
+    // (so writing a plain value still turns an array into a scalar).
+    bool IsElement = false;
 
     int32_t GetCount() const override;
     void SetCount(int64_t n) override;
     uint8_t GetKind() const override;
 
-    bool AsBool() const override { return GetBoolAt(0); }
-    long double AsFloat() const override { return GetFloatAt(0); }
-    int32_t AsInt() const override { return GetIntAt(0); }
-    std::string AsStr() const override { return GetStrAt(0); }
-    void SetBool(bool b) override { SetBoolAt(0, b); }
-    void SetFloat(long double x) override { SetFloatAt(0, x); }
-    void SetInt(int32_t n) override { SetIntAt(0, n); }
-    void SetStr(const std::string& s) override { SetStrAt(0, s); }
+    bool AsBool() const override;
+    long double AsFloat() const override;
+    int32_t AsInt() const override;
+    std::string AsStr() const override;
+    void SetBool(bool b) override;
+    void SetFloat(long double x) override;
+    void SetInt(int32_t n) override;
+    void SetStr(const std::string& s) override;
 
     int32_t GetIntAt(int64_t i) const override;
     void SetIntAt(int64_t i, int32_t n) override;
@@ -216,6 +233,7 @@ public:
     int32_t FindStr(const std::string& s, bool case_sensitive, bool partial) const override;
     void MakeEmpty() override;
     const TCustomParam* Forward(int64_t* offset) const override;
+    TParamVar* AsRef() override { return this; }
 
     // Binds to an item; when the item itself holds a reference, the binding
     // goes straight to what that reference reaches.

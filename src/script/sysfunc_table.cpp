@@ -114,7 +114,7 @@ TCustomParam& TFuncCall::Arg(size_t i) const {
 }
 
 TCustomParam& TFuncCall::Var(size_t i) const {
-    auto* ref = dynamic_cast<TParamVar*>(&Arg(i));
+    auto* ref = Arg(i).AsRef();
     if (!ref || !ref->Target) throw Error(std::string(FunctionName()) + ":変数が見つかりません");
     return *ref;
 }
@@ -146,7 +146,7 @@ void TSysFuncMan::CallFunction(TParamCollectionItem& target, int index, std::spa
     std::vector<TCustomParam*> list(args.begin(), args.end());
     if (info.writes_args) {
         for (TCustomParam*& a : list) {
-            if (dynamic_cast<TParamVar*>(a) || a->GetKind() == PT_NONE) continue;
+            if (a->AsRef() || a->GetKind() == PT_NONE) continue;
             copies.push_back(CloneValue(*a));
             a = copies.back().get();
         }

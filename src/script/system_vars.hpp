@@ -78,6 +78,7 @@ public:
     int32_t FindStr(const std::string& s, bool case_sensitive, bool partial) const override;
     void MakeEmpty() override;
     const TCustomParam* Forward(int64_t* offset) const override;
+    bool IsSystemVar() const override { return true; }
 
     const uint8_t Index;
 

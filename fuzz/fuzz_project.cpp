@@ -10,8 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string bytes(reinterpret_cast<const char*>(data), size);
     try {
         mivo::TProjectSetting p = mivo::TProjectSetting::Parse(bytes, "mivo.zpb");
-        std::string again = p.Serialize();
-        if (again != bytes.substr(0, again.size())) __builtin_trap();
+        std::string once = p.Serialize();
+        if (mivo::TProjectSetting::Parse(once, "mivo.zpb").Serialize() != once) __builtin_trap();
         (void)mivo::DumpProjectSource(p);
     } catch (const mivo::Error&) {
     }

@@ -35,6 +35,19 @@ struct Avx2 {
     static T Shr32By8(T a) { return _mm256_srli_epi32(a, 8); }
     static T Shl32By16(T a) { return _mm256_slli_epi32(a, 16); }
     static T PackU16(T a, T b) { return _mm256_packus_epi16(a, b); }
+    // ((255 − w) × d + w × s) >> 8 per byte; pairs hold 255 − w | w << 8.
+    // With the pixels biased to signed bytes, one multiply-add per lane gives
+    // (255 − w)(d − 128) + w(s − 128), within 16 bits; adding 255 × 128 back
+    // gives the exact sum.
+    static T MixPairs(T d, T s, T plo, T phi) {
+        const T bias = _mm256_set1_epi8(int8_t(0x80)), back = _mm256_set1_epi16(32640);
+        const T db = _mm256_xor_si256(d, bias), sb = _mm256_xor_si256(s, bias);
+        const T lo = _mm256_add_epi16(_mm256_maddubs_epi16(plo, _mm256_unpacklo_epi8(db, sb)), back);
+        const T hi = _mm256_add_epi16(_mm256_maddubs_epi16(phi, _mm256_unpackhi_epi8(db, sb)), back);
+        return _mm256_packus_epi16(_mm256_srli_epi16(lo, 8), _mm256_srli_epi16(hi, 8));
+    }
+    static T ScaleLo(T s, T w) { return _mm256_mulhi_epu16(_mm256_unpacklo_epi8(_mm256_setzero_si256(), s), w); }
+    static T ScaleHi(T s, T w) { return _mm256_mulhi_epu16(_mm256_unpackhi_epi8(_mm256_setzero_si256(), s), w); }
     static T AddSatU8(T a, T b) { return _mm256_adds_epu8(a, b); }
     static T SubSatU8(T a, T b) { return _mm256_subs_epu8(a, b); }
 };

@@ -17,25 +17,24 @@ struct Packed {
     using T = typename V::T;
     static constexpr int N = V::kPixels;
 
-    // ((255 − w) × d + w × s) >> 8 per byte, weights given per 16-bit lane.
-    static T Mix(T d, T s, T iwlo, T wlo, T iwhi, T whi) {
-        const T z = V::Zero();
-        const T lo = V::Shr16By8(V::Add16(V::Mul16(V::UnpackLo8(d, z), iwlo), V::Mul16(V::UnpackLo8(s, z), wlo)));
-        const T hi = V::Shr16By8(V::Add16(V::Mul16(V::UnpackHi8(d, z), iwhi), V::Mul16(V::UnpackHi8(s, z), whi)));
-        return V::PackU16(lo, hi);
+    // Weight pairs: each 16-bit lane holds (255 − w) in its low byte and w in
+    // its high byte, the layout V::MixPairs wants.
+    static T ConstPairs(uint32_t w) { return V::Set16((255 - w) | w << 8); }
+    // One weight per pixel (32-bit lanes, 0..255) to pairs for the low and
+    // high halves of the unpacked pixels.
+    static void SpreadPairs(T w32, T& lo, T& hi) {
+        const T p = V::Add16(V::Set32(255), V::Mul16(w32, V::Set32(255)));  // 255 − w + 256 w
+        const T p16 = V::Or(p, V::Shl32By16(p));
+        lo = V::UnpackLo32(p16, p16);
+        hi = V::UnpackHi32(p16, p16);
     }
-    // (w × s) >> 8 per byte.
-    static T Scale(T s, T wlo, T whi) {
-        const T z = V::Zero();
-        return V::PackU16(V::Shr16By8(V::Mul16(V::UnpackLo8(s, z), wlo)),
-                          V::Shr16By8(V::Mul16(V::UnpackHi8(s, z), whi)));
-    }
-    // One weight per pixel (32-bit lanes, 0..255) to one per 16-bit channel lane.
-    static void Spread(T w32, T& lo, T& hi) {
+    static void SpreadWeights(T w32, T& lo, T& hi) {
         const T w16 = V::Or(w32, V::Shl32By16(w32));
         lo = V::UnpackLo32(w16, w16);
         hi = V::UnpackHi32(w16, w16);
     }
+    // (w × s) >> 8 per byte, weights per 16-bit lane.
+    static T Scale(T s, T wlo, T whi) { return V::PackU16(V::ScaleLo(s, wlo), V::ScaleHi(s, whi)); }
 
     static void Run(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n) {
         const T rgb = V::Set32(0x00FFFFFF);
@@ -43,7 +42,7 @@ struct Packed {
         const T ff = V::Set32(255);
         const T key = V::Set32(op.key & 0x00FFFFFF);
         const T colour = V::Set32(op.colour & 0x00FFFFFF);
-        const T w16 = V::Set16(op.weight), iw16 = V::Set16(255 - op.weight);
+        const T w16 = V::Set16(op.weight), pairs = ConstPairs(op.weight);
         const T weight32 = V::Set32(op.weight);
         int i = 0;
         auto D = [&](int k) { return dst + size_t(k) * 4; };
@@ -54,23 +53,26 @@ struct Packed {
                     std::memmove(dst, src, size_t(n) * 4);
                     return;
                 }
+                _Pragma("GCC unroll 2")
                 for (; i + N <= n; i += N) {
                     const T s = V::Load(S(i)), d = V::Load(D(i));
                     V::Store(D(i), V::Select(V::CmpEq32(V::And(s, rgb), key), d, s));
                 }
                 break;
             case RowKind::Alpha:
+                _Pragma("GCC unroll 2")
                 for (; i + N <= n; i += N) {
                     const T s = V::Load(S(i)), d = V::Load(D(i));
                     T skip = zero;
                     if (op.use_key) skip = V::CmpEq32(V::And(s, rgb), key);
                     if (op.skip_equal) skip = V::Or(skip, V::CmpEq32(V::And(V::Xor(s, d), rgb), zero));
-                    const T r = V::And(Mix(d, s, iw16, w16, iw16, w16), rgb);
+                    const T r = V::And(V::MixPairs(d, s, pairs, pairs), rgb);
                     V::Store(D(i), V::Select(skip, d, r));
                 }
                 break;
             case RowKind::Add:
                 if (op.add8_plain) break;
+                _Pragma("GCC unroll 2")
                 for (; i + N <= n; i += N) {
                     const T s = V::Load(S(i)), d = V::Load(D(i));
                     const T r = V::And(V::AddSatU8(d, Scale(s, w16, w16)), rgb);
@@ -78,6 +80,7 @@ struct Packed {
                 }
                 break;
             case RowKind::Mask:
+                _Pragma("GCC unroll 2")
                 for (; i + N <= n; i += N) {
                     const T m = V::LoadMask32(mask + i);
                     const T m0 = V::CmpEq32(m, zero), m255 = V::CmpEq32(m, ff);
@@ -88,38 +91,39 @@ struct Packed {
                         continue;
                     }
                     const T d = V::Load(D(i));
-                    T wlo, whi;
-                    Spread(m, wlo, whi);
-                    const T iv = V::Set16(255);
-                    T r = V::And(Mix(d, s, V::Sub16(iv, wlo), wlo, V::Sub16(iv, whi), whi), rgb);
-                    r = V::Select(V::CmpEq32(V::And(V::Xor(s, d), rgb), zero), d, r);
-                    r = V::Select(m255, s, r);
-                    V::Store(D(i), V::Select(m0, d, r));
+                    T plo, phi;
+                    SpreadPairs(m, plo, phi);
+                    const T r = V::And(V::MixPairs(d, s, plo, phi), rgb);
+                    // 255 copies, before the equal and zero tests that keep d.
+                    const T keep = V::Or(m0, V::CmpEq32(V::And(V::Xor(s, d), rgb), zero));
+                    V::Store(D(i), V::Select(m255, s, V::Select(keep, d, r)));
                 }
                 break;
             case RowKind::MaskAlpha:
             case RowKind::MaskAdd:
+                _Pragma("GCC unroll 2")
                 for (; i + N <= n; i += N) {
                     const T m = V::LoadMask32(mask + i);
                     const T m0 = V::CmpEq32(m, zero);
                     if (V::AllSet(m0)) continue;
                     const T s = V::Load(S(i)), d = V::Load(D(i));
-                    T wlo, whi;
-                    Spread(V::Shr32By8(V::Mul16(m, weight32)), wlo, whi);
-                    T r;
+                    const T w = V::Shr32By8(V::Mul16(m, weight32));
+                    T lo, hi, r;
                     if (op.kind == RowKind::MaskAlpha) {
-                        const T iv = V::Set16(255);
-                        r = Mix(d, s, V::Sub16(iv, wlo), wlo, V::Sub16(iv, whi), whi);
+                        SpreadPairs(w, lo, hi);
+                        r = V::MixPairs(d, s, lo, hi);
                     } else {
-                        r = V::AddSatU8(d, Scale(s, wlo, whi));
+                        SpreadWeights(w, lo, hi);
+                        r = V::AddSatU8(d, Scale(s, lo, hi));
                     }
                     V::Store(D(i), V::Select(m0, d, V::And(r, rgb)));
                 }
                 break;
             case RowKind::FillAlpha:
+                _Pragma("GCC unroll 2")
                 for (; i + N <= n; i += N) {
                     const T d = V::Load(D(i));
-                    const T r = V::And(Mix(d, colour, iw16, w16, iw16, w16), rgb);
+                    const T r = V::And(V::MixPairs(d, colour, pairs, pairs), rgb);
                     V::Store(D(i), V::Select(V::CmpEq32(V::And(V::Xor(colour, d), rgb), zero), d, r));
                 }
                 break;
@@ -130,15 +134,15 @@ struct Packed {
                 for (; i + N <= n; i += N) V::Store(D(i), V::And(V::SubSatU8(V::Load(D(i)), colour), rgb));
                 break;
             case RowKind::ColorMask:
+                _Pragma("GCC unroll 2")
                 for (; i + N <= n; i += N) {
                     const T m = V::LoadMask32(mask + i);
                     const T m0 = V::CmpEq32(m, zero);
                     if (V::AllSet(m0)) continue;
                     const T d = V::Load(D(i));
-                    T wlo, whi;
-                    Spread(op.weight >= 255 ? m : V::Shr32By8(V::Mul16(m, weight32)), wlo, whi);
-                    const T iv = V::Set16(255);
-                    T r = V::And(Mix(d, colour, V::Sub16(iv, wlo), wlo, V::Sub16(iv, whi), whi), rgb);
+                    T plo, phi;
+                    SpreadPairs(op.weight >= 255 ? m : V::Shr32By8(V::Mul16(m, weight32)), plo, phi);
+                    T r = V::And(V::MixPairs(d, colour, plo, phi), rgb);
                     r = V::Select(V::CmpEq32(V::And(V::Xor(colour, d), rgb), zero), d, r);
                     V::Store(D(i), V::Select(m0, d, r));
                 }

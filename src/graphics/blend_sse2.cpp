@@ -37,6 +37,18 @@ struct Sse2 {
     static T Shr32By8(T a) { return _mm_srli_epi32(a, 8); }
     static T Shl32By16(T a) { return _mm_slli_epi32(a, 16); }
     static T PackU16(T a, T b) { return _mm_packus_epi16(a, b); }
+    // ((255 − w) × d + w × s) >> 8 per byte; pairs hold 255 − w | w << 8.
+    static T MixPairs(T d, T s, T plo, T phi) {
+        const T z = _mm_setzero_si128(), low = _mm_set1_epi16(0xFF);
+        const T lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, z), _mm_and_si128(plo, low)),
+                                   _mm_mullo_epi16(_mm_unpacklo_epi8(s, z), _mm_srli_epi16(plo, 8)));
+        const T hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, z), _mm_and_si128(phi, low)),
+                                   _mm_mullo_epi16(_mm_unpackhi_epi8(s, z), _mm_srli_epi16(phi, 8)));
+        return _mm_packus_epi16(_mm_srli_epi16(lo, 8), _mm_srli_epi16(hi, 8));
+    }
+    // (w × s) >> 8 for the low or high eight bytes: (s × 256 × w) >> 16.
+    static T ScaleLo(T s, T w) { return _mm_mulhi_epu16(_mm_unpacklo_epi8(_mm_setzero_si128(), s), w); }
+    static T ScaleHi(T s, T w) { return _mm_mulhi_epu16(_mm_unpackhi_epi8(_mm_setzero_si128(), s), w); }
     static T AddSatU8(T a, T b) { return _mm_adds_epu8(a, b); }
     static T SubSatU8(T a, T b) { return _mm_subs_epu8(a, b); }
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace mivo {
@@ -149,6 +150,24 @@ bool CutAxis(int64_t dl, int64_t dr, int32_t sl, int32_t sr, int32_t al, int32_t
     return true;
 }
 
+// out[c] = row[cols[c]] for pixels of b bytes.
+void GatherRow(uint8_t* out, const uint8_t* row, const int32_t* cols, int32_t w, int b) {
+    switch (b) {
+        case 4:
+            for (int32_t c = 0; c < w; ++c) std::memcpy(out + size_t(c) * 4, row + size_t(cols[c]) * 4, 4);
+            break;
+        case 2:
+            for (int32_t c = 0; c < w; ++c) std::memcpy(out + size_t(c) * 2, row + size_t(cols[c]) * 2, 2);
+            break;
+        case 1:
+            for (int32_t c = 0; c < w; ++c) out[c] = row[cols[c]];
+            break;
+        default:
+            for (int32_t c = 0; c < w; ++c) std::memcpy(out + size_t(c) * 3, row + size_t(cols[c]) * 3, 3);
+            break;
+    }
+}
+
 }  // namespace
 
 void RunStretchOp(TCustomDIBX& dst, TCustomDIBX& source, TCustomDIBX* mask, const TRect& dest,
@@ -175,18 +194,23 @@ void RunStretchOp(TCustomDIBX& dst, TCustomDIBX& source, TCustomDIBX* mask, cons
         cols[size_t(c)] = int32_t(std::clamp<int64_t>(p >> 16, ax.s0, ax.s1 - 1));
     std::vector<uint8_t> src_row(size_t(w) * b), mask_row(mask ? size_t(w) : 0);
     const RowFn fn = PickRowFn(op);
-    int64_t py = ay.pos;
+    // A plain copy gathers straight into the destination and repeats the
+    // previous row when the source row is the same.
+    const bool direct = op.kind == RowKind::Copy && !op.use_key;
+    int64_t py = ay.pos, last_sr = -1;
     for (int64_t y = ay.d0; y < ay.d1; ++y, py += ay.step) {
         const int64_t sr = py >> 16;
         if (sr < ay.s0 || sr >= ay.s1) continue;
-        const uint8_t* row = sl.Row(int32_t(sr));
-        for (int32_t c = 0; c < w; ++c)
-            std::copy_n(row + size_t(cols[size_t(c)]) * b, b, src_row.data() + size_t(c) * b);
-        if (mask) {
-            const uint8_t* mrow = ml.Row(int32_t(sr));
-            for (int32_t c = 0; c < w; ++c) mask_row[size_t(c)] = mrow[cols[size_t(c)]];
+        uint8_t* out = dl.At(int32_t(ax.d0), int32_t(y));
+        if (direct && sr == last_sr && y > ay.d0) {
+            std::memcpy(out, dl.At(int32_t(ax.d0), int32_t(y - 1)), size_t(w) * b);
+            continue;
         }
-        fn(op, dl.At(int32_t(ax.d0), int32_t(y)), src_row.data(), mask ? mask_row.data() : nullptr, w);
+        last_sr = sr;
+        uint8_t* gathered = direct ? out : src_row.data();
+        GatherRow(gathered, sl.Row(int32_t(sr)), cols.data(), w, b);
+        if (mask) GatherRow(mask_row.data(), ml.Row(int32_t(sr)), cols.data(), w, 1);
+        if (!direct) fn(op, out, src_row.data(), mask ? mask_row.data() : nullptr, w);
     }
 }
 

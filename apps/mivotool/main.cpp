@@ -18,7 +18,7 @@ namespace {
 
 std::vector<Command> AllCommands() {
     std::vector<Command> all;
-    for (const auto* group : {&ArchiveCommands()}) all.insert(all.end(), group->begin(), group->end());
+    for (const auto* group : {&ArchiveCommands(), &ImageCommands()}) all.insert(all.end(), group->begin(), group->end());
     return all;
 }
 

@@ -29,5 +29,6 @@ bool WantsHelp(const Args& args);
 
 // Every command group registers its commands here (one file per group).
 const std::vector<Command>& ArchiveCommands();
+const std::vector<Command>& ImageCommands();
 
 }  // namespace mivotool

@@ -157,8 +157,8 @@ public:
                              int32_t offset_y, int32_t offset_x, TCustomDIBX& source, int zoom_y);
     virtual void PatternDrawMask(const TRect& dest, int zoom_x, int blend, TCustomDIBX& mask, bool flip_v,
                                  bool flip_h, int32_t offset_y, int32_t offset_x, TCustomDIBX& source, int zoom_y);
-    void PatternFrame(const TRect& r, int width, bool flip_v, bool flip_h, int32_t offset_y, int32_t offset_x,
-                      const TRect& src_rect, TCustomDIBX& source);
+    virtual void PatternFrame(const TRect& r, int width, bool flip_v, bool flip_h, int32_t offset_y,
+                              int32_t offset_x, const TRect& src_rect, TCustomDIBX& source);
 
 protected:
     int32_t width_ = 0;

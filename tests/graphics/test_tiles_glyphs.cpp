@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "graphics/dibx.hpp"
+#include "graphics/dibx_wave.hpp"
 
 using namespace mivo;
 
@@ -75,4 +76,28 @@ TEST(Indexed, NibblesAndIndexedAdd) {
     add.DrawIndexedAdd(0, 0, table256, 255, false, false, TRect{0, 0, 3, 1}, idx);
     EXPECT_EQ(add.GetPixel(0, 0), 0u);
     EXPECT_EQ(add.GetPixel(1, 0), 0x7Fu);
+}
+
+TEST(Wave, ShiftsEachRowByItsOffset) {
+    TDIBX target(12, 4, 32), src(4, 4, 32);
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 4; ++x) src.SetPixel(x, y, uint32_t(10 * y + x + 1));
+    TDIBXWave wave(target);
+    wave.SetSize(12, 3, 32);
+    wave.OriginRow = 1;
+    wave.RowOffsets = {0, 2, 2};  // rows 1, 2, 3 of the target; row 0 has no entry
+    wave.Draw(1, 0, false, false, false, TRect{0, 0, 4, 4}, src);
+    EXPECT_EQ(target.GetPixel(1, 0), 0u);  // no entry: not drawn
+    EXPECT_EQ(target.GetPixel(1, 1), 11u);
+    EXPECT_EQ(target.GetPixel(3, 2), 21u);
+    EXPECT_EQ(target.GetPixel(1, 2), 0u);
+    EXPECT_EQ(target.GetPixel(6, 3), 34u);
+    EXPECT_EQ(target.ClipRect.right, 0);  // the target's drawing area is restored
+    wave.FillRect(TRect{0, 0, 2, 4}, 7);
+    EXPECT_EQ(target.GetPixel(3, 3), 7u);
+    EXPECT_EQ(target.GetPixel(0, 1), 7u);
+    wave.AddClip(TRect{-5, -5, 100, 100});
+    EXPECT_EQ(wave.ClipRect, (TRect{0, 1, 12, 4}));
+    EXPECT_EQ(target.ClipRect, (TRect{0, 1, 12, 4}));
+    EXPECT_EQ(wave.GetBitCount(), 32);
 }

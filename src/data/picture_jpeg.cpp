@@ -32,13 +32,19 @@ void OnError(j_common_ptr cinfo) {
 
 void OnMessage(j_common_ptr, int) {}
 
+// Errors jump back to the caller's setjmp; warnings are dropped.
+jpeg_error_mgr* Install(ErrorManager& err) {
+    jpeg_error_mgr* mgr = jpeg_std_error(&err.pub);
+    err.pub.error_exit = OnError;
+    err.pub.emit_message = OnMessage;
+    return mgr;
+}
+
 // Reads header and pixels into rgb (w × h × 3); false with err.message set on failure.
 bool DecodeRaw(const unsigned char* data, unsigned long size, std::vector<uint8_t>& rgb, uint32_t& w, uint32_t& h,
                ErrorManager& err, const std::string& name, std::string& size_error) {
     jpeg_decompress_struct cinfo;
-    cinfo.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = OnError;
-    err.pub.emit_message = OnMessage;
+    cinfo.err = Install(err);
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
@@ -70,9 +76,7 @@ bool DecodeRaw(const unsigned char* data, unsigned long size, std::vector<uint8_
 bool EncodeRaw(const uint8_t* rgb, uint32_t w, uint32_t h, int quality, unsigned char** out, unsigned long* out_size,
                ErrorManager& err) {
     jpeg_compress_struct cinfo;
-    cinfo.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = OnError;
-    err.pub.emit_message = OnMessage;
+    cinfo.err = Install(err);
     if (setjmp(err.jump)) {
         jpeg_destroy_compress(&cinfo);
         return false;

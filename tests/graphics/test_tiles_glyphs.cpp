@@ -101,3 +101,12 @@ TEST(Wave, ShiftsEachRowByItsOffset) {
     EXPECT_EQ(target.ClipRect, (TRect{0, 1, 12, 4}));
     EXPECT_EQ(wave.GetBitCount(), 32);
 }
+
+TEST(Mono, OtherFactorsDivideByTheBlockArea) {
+    // Factor 2: a fully inked 2 × 2 block gives the full colour (a shift by 4
+    // would only give a quarter).
+    TDIBX glyph(2, 2, 1), dst(1, 1, 32);
+    glyph.Fill(0);
+    dst.DrawMono(0, 0, 2, 255, false, false, 0xFFFFFF, TRect{0, 0, 2, 2}, glyph);
+    EXPECT_EQ(dst.GetPixel(0, 0), 0xFFFFFFu);
+}

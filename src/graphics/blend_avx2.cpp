@@ -3,6 +3,7 @@
 #include <immintrin.h>
 
 #include "graphics/blend_packed.inl"
+#include "graphics/blend_packed16.inl"
 
 namespace mivo {
 namespace {
@@ -48,11 +49,25 @@ struct Avx2 {
     }
     static T ScaleLo(T s, T w) { return _mm256_mulhi_epu16(_mm256_unpacklo_epi8(_mm256_setzero_si256(), s), w); }
     static T ScaleHi(T s, T w) { return _mm256_mulhi_epu16(_mm256_unpackhi_epi8(_mm256_setzero_si256(), s), w); }
+    static T CmpEq16(T a, T b) { return _mm256_cmpeq_epi16(a, b); }
+    static T Min16(T a, T b) { return _mm256_min_epi16(a, b); }
+    static T SubSatU16(T a, T b) { return _mm256_subs_epu16(a, b); }
+    template <int K>
+    static T Shr16(T a) { return _mm256_srli_epi16(a, K); }
+    template <int K>
+    static T Shl16(T a) { return _mm256_slli_epi16(a, K); }
+    static T LoadMask16(const uint8_t* m) {
+        return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m)));
+    }
     static T AddSatU8(T a, T b) { return _mm256_adds_epu8(a, b); }
     static T SubSatU8(T a, T b) { return _mm256_subs_epu8(a, b); }
 };
 
 }  // namespace
+
+void BlendRow16Avx2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n) {
+    RunPacked16<Avx2>(op, dst, src, mask, n);
+}
 
 void BlendRow32Avx2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n) {
     Packed<Avx2>::Run(op, dst, src, mask, n);

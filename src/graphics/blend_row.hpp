@@ -43,6 +43,9 @@ void BlendRowReference(const RowOp& op, uint8_t* dst, const uint8_t* src, const 
 // Packed loops for 32-bit rows with 8-8-8 channels (same results as the reference).
 void BlendRow32Sse2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n);
 void BlendRow32Avx2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n);
+// Packed loops for 16-bit rows with 5-6-5 or 5-5-5 channels.
+void BlendRow16Sse2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n);
+void BlendRow16Avx2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n);
 
 bool CpuHasAvx2();
 // The fastest row function for the op's pixel size on this processor.

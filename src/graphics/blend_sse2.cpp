@@ -2,6 +2,7 @@
 #include <emmintrin.h>
 
 #include "graphics/blend_packed.inl"
+#include "graphics/blend_packed16.inl"
 
 namespace mivo {
 namespace {
@@ -49,11 +50,25 @@ struct Sse2 {
     // (w × s) >> 8 for the low or high eight bytes: (s × 256 × w) >> 16.
     static T ScaleLo(T s, T w) { return _mm_mulhi_epu16(_mm_unpacklo_epi8(_mm_setzero_si128(), s), w); }
     static T ScaleHi(T s, T w) { return _mm_mulhi_epu16(_mm_unpackhi_epi8(_mm_setzero_si128(), s), w); }
+    static T CmpEq16(T a, T b) { return _mm_cmpeq_epi16(a, b); }
+    static T Min16(T a, T b) { return _mm_min_epi16(a, b); }  // values stay below 32768
+    static T SubSatU16(T a, T b) { return _mm_subs_epu16(a, b); }
+    template <int K>
+    static T Shr16(T a) { return _mm_srli_epi16(a, K); }
+    template <int K>
+    static T Shl16(T a) { return _mm_slli_epi16(a, K); }
+    static T LoadMask16(const uint8_t* m) {
+        return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(m)), _mm_setzero_si128());
+    }
     static T AddSatU8(T a, T b) { return _mm_adds_epu8(a, b); }
     static T SubSatU8(T a, T b) { return _mm_subs_epu8(a, b); }
 };
 
 }  // namespace
+
+void BlendRow16Sse2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n) {
+    RunPacked16<Sse2>(op, dst, src, mask, n);
+}
 
 void BlendRow32Sse2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n) {
     Packed<Sse2>::Run(op, dst, src, mask, n);

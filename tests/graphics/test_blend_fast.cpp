@@ -19,12 +19,15 @@ constexpr RowKind kKinds[] = {RowKind::Copy,      RowKind::Alpha,   RowKind::Add
 
 struct Impl {
     const char* name;
+    int bits;
     RowFn fn;
     bool available;
 };
 
 std::vector<Impl> FastImpls() {
-    return {{"sse2", BlendRow32Sse2, true}, {"avx2", BlendRow32Avx2, CpuHasAvx2()}};
+    return {{"sse2", 32, BlendRow32Sse2, true}, {"avx2", 32, BlendRow32Avx2, CpuHasAvx2()},
+            {"sse2", 16, BlendRow16Sse2, true}, {"avx2", 16, BlendRow16Avx2, CpuHasAvx2()},
+            {"sse2", 15, BlendRow16Sse2, true}, {"avx2", 15, BlendRow16Avx2, CpuHasAvx2()}};
 }
 
 // Values that hit the special cases often: 0, 255, equal pixels, the key.
@@ -51,21 +54,23 @@ TEST(BlendFast, RowsMatchTheReference) {
             op.weight = Pick(rng);
             op.use_key = rng.Next() & 1;
             op.skip_equal = rng.Next() & 1;
-            op.channels = FormatForBitCount(32).GetChannels();
-            op.bytes = 4;
+            op.channels = FormatForBitCount(impl.bits).GetChannels();
+            op.bytes = impl.bits == 32 ? 4 : 2;
+            const int b = op.bytes;
             const int n = rng.Range(0, 70);
-            std::vector<uint8_t> src(size_t(n) * 4 + 4), dst(size_t(n) * 4 + 4), mask(size_t(n) + 8);
-            for (auto& b : src) b = Pick(rng);
-            for (auto& b : dst) b = Pick(rng);
-            for (auto& b : mask) b = Pick(rng);
+            std::vector<uint8_t> src(size_t(n) * b + 4), dst(size_t(n) * b + 4), mask(size_t(n) + 16);
+            for (auto& v : src) v = Pick(rng);
+            for (auto& v : dst) v = Pick(rng);
+            for (auto& v : mask) v = Pick(rng);
             // Some pixels equal between source and destination, some equal to the key or colour.
-            for (int i = 0; i < n; i += 3) std::copy_n(&src[size_t(i) * 4], 4, &dst[size_t(i) * 4]);
+            for (int i = 0; i < n; i += 3) std::copy_n(&src[size_t(i) * b], b, &dst[size_t(i) * b]);
             op.key = n ? uint32_t(src[0] | src[1] << 8 | src[2] << 16) : 0;
-            op.colour = n > 1 ? uint32_t(dst[4] | dst[5] << 8 | dst[6] << 16) : 0x123456;
+            op.colour = n > 1 ? uint32_t(dst[size_t(b)] | dst[size_t(b) + 1] << 8 | dst[size_t(b) + 2] << 16) : 0x123456;
+            if (b == 2) op.key &= 0xFFFF, op.colour &= 0xFFFF;
             std::vector<uint8_t> want = dst, got = dst;
             BlendRowReference(op, want.data(), src.data(), mask.data(), n);
             impl.fn(op, got.data(), src.data(), mask.data(), n);
-            ASSERT_EQ(want, got) << impl.name << " kind " << int(op.kind) << " weight " << op.weight << " n " << n
+            ASSERT_EQ(want, got) << impl.name << " " << impl.bits << " bits, kind " << int(op.kind) << " weight " << op.weight << " n " << n
                                  << " key " << op.use_key << " skip " << op.skip_equal;
         }
     }
@@ -124,12 +129,14 @@ const NamedOp kOps[] = {
 
 TEST(BlendFast, OperationsMatchTheReferenceOnRandomSurfaces) {
     Rng rng(777);
+    for (int bits : {32, 16, 15})
     for (const NamedOp& nop : kOps) {
         for (int iter = 0; iter < 60; ++iter) {
             const int32_t dw = rng.Range(1, 90), dh = rng.Range(1, 40), sw = rng.Range(1, 70), sh = rng.Range(1, 30);
-            TDIBX d(dw, dh, 32), s(sw, sh, 32), m(rng.Range(1, 70), rng.Range(1, 30), 8);
-            mivo::testing::PaintRandom(d, rng, 0xFFFFFF);
-            mivo::testing::PaintRandom(s, rng, rng.Next() & 1 ? 0xFFFFFF : 0x010101);
+            TDIBX d(dw, dh, bits), s(sw, sh, bits), m(rng.Range(1, 70), rng.Range(1, 30), 8);
+            const uint32_t values = bits == 32 ? 0xFFFFFF : 0xFFFF;
+            mivo::testing::PaintRandom(d, rng, values);
+            mivo::testing::PaintRandom(s, rng, rng.Next() & 1 ? values : 0x0421);
             mivo::testing::PaintRandom(m, rng, 0xFF);
             s.TransparentColor = int32_t(s.GetPixel(0, 0));
             if (rng.Next() & 1) d.AddClip(RandomRect(rng, dw, dh));
@@ -137,7 +144,7 @@ TEST(BlendFast, OperationsMatchTheReferenceOnRandomSurfaces) {
             const int32_t x = rng.Range(-20, dw), y = rng.Range(-20, dh);
             const int v = int(Pick(rng));
             const bool fv = rng.Next() & 1, fh = rng.Next() & 1;
-            TDIBX ref(dw, dh, 32);
+            TDIBX ref(dw, dh, bits);
             ref.DrawAll(d);
             ref.ClipRect = d.ClipRect;
             SetFastRowsEnabled(false);
@@ -146,7 +153,7 @@ TEST(BlendFast, OperationsMatchTheReferenceOnRandomSurfaces) {
             nop.op(d, s, m, x, y, v, fv, fh, r);
             for (int32_t py = 0; py < dh; ++py)
                 for (int32_t px = 0; px < dw; ++px)
-                    ASSERT_EQ(d.GetPixel(px, py), ref.GetPixel(px, py)) << nop.name << " at " << px << "," << py;
+                    ASSERT_EQ(d.GetPixel(px, py), ref.GetPixel(px, py)) << nop.name << " " << bits << " bits at " << px << "," << py;
         }
     }
 }

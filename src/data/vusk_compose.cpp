@@ -1,6 +1,7 @@
 // Composing a layered image's frame from its layers, and the conversions the
 // image cache asks for (alpha from the transparent colour, palette frames
 // to 24 bits).
+#include <algorithm>
 #include <cstring>
 
 #include "data/picture_codecs.hpp"
@@ -167,6 +168,30 @@ void ConvertFrameTo24(TVuskFrame& frame, bool layers_too) {
             l->transparent_color = ColorToPixel(l->picture.Format(), rgb);
         }
     }
+}
+
+std::optional<TRect> TrimToOpaqueBounds(TVuskFrame& frame) {
+    const TDIBSurface& pic = frame.picture;
+    const uint32_t bits = ValueBits(pic);
+    TRect box{pic.Width(), pic.Height(), 0, 0};
+    for (int32_t y = 0; y < pic.Height(); ++y)
+        for (int32_t x = 0; x < pic.Width(); ++x) {
+            const bool visible = frame.alpha ? frame.alpha->Row(y)[x] > 0
+                                             : frame.transparent_color == -1 ||
+                                                   (pic.GetPixel(x, y) & bits) != (uint32_t(frame.transparent_color) & bits);
+            if (!visible) continue;
+            box.left = std::min(box.left, x), box.top = std::min(box.top, y);
+            box.right = std::max(box.right, x + 1), box.bottom = std::max(box.bottom, y + 1);
+        }
+    if (box.IsEmpty() || box == TRect{0, 0, pic.Width(), pic.Height()}) return std::nullopt;
+    for (RegionList* list : {&frame.regions1, &frame.regions2}) {
+        if (!*list) continue;
+        std::vector<TRect> kept;
+        for (const TRect& r : **list)
+            if (const TRect c = Intersect(r, box); !c.IsEmpty()) kept.push_back(c);
+        *list = std::move(kept);
+    }
+    return box;
 }
 
 }  // namespace mivo

@@ -3,6 +3,8 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "core/byte_reader.hpp"
 #include "core/error.hpp"
@@ -158,6 +160,23 @@ void TVuskFrameList::SaveToStream(TStream& stream, const VuskSaveOptions& option
     const std::string bytes = SaveToBytes(options);
     if (stream.Write(bytes.data(), int64_t(bytes.size())) != int64_t(bytes.size()))
         throw Error("writing the layered image failed");
+}
+
+void TVuskFrameList::SaveToFile(const std::string& path, const VuskSaveOptions& options) const {
+    const std::string bytes = SaveToBytes(options);
+    const std::string temp = path + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), std::streamsize(bytes.size()));
+        out.flush();
+        if (!out) throw Error(path + ": cannot write the layered image");
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, path, ec);
+    if (ec) {
+        std::filesystem::remove(temp, ec);
+        throw Error(path + ": cannot replace the layered image");
+    }
 }
 
 }  // namespace mivo

@@ -86,6 +86,8 @@ public:
     void LoadFromStream(TStream& stream, const std::string& name, const VuskLoadOptions& options = {});
     std::string SaveToBytes(const VuskSaveOptions& options = {}) const;
     void SaveToStream(TStream& stream, const VuskSaveOptions& options = {}) const;
+    // Through a temporary file in the same folder, renamed over the old one.
+    void SaveToFile(const std::string& path, const VuskSaveOptions& options = {}) const;
 
 private:
     friend class VuskReader;
@@ -114,6 +116,11 @@ void MakeAlphaFromTransparent(TVuskFrame& frame, bool layers_too);
 // A palette frame becomes 24 bits; its transparent colour follows the first
 // pixel that had it.
 void ConvertFrameTo24(TVuskFrame& frame, bool layers_too);
+// The bounds of the frame's visible pixels (alpha above 0, or different from
+// the transparent colour). When they are neither empty nor the whole
+// picture, both region lists are cut to them (rectangles that become empty
+// are dropped) and the bounds are returned.
+std::optional<TRect> TrimToOpaqueBounds(TVuskFrame& frame);
 // Background colour in a frame's pixel format (nearest palette entry for
 // palette formats).
 uint32_t NativeColour(const TDIBSurface& s, int32_t rgb);

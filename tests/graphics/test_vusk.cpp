@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <numeric>
 
 #include "core/error.hpp"
@@ -229,4 +231,32 @@ TEST(Vusk, HugeCountsAreRefusedBeforeAllocating) {
     bytes.append(20, '\0');
     TVuskFrameList list;
     EXPECT_THROW(list.LoadFromBytes(bytes.data(), bytes.size(), "huge.vkx"), FormatError);
+}
+
+TEST(Vusk, TrimToOpaqueBoundsCutsRegions) {
+    TVuskFrame f;
+    f.picture.SetSize(10, 10, 32);
+    f.alpha.emplace(10, 10, 8);
+    for (int32_t y = 2; y < 5; ++y)
+        for (int32_t x = 3; x < 8; ++x) f.alpha->SetPixel(x, y, 255);
+    f.regions1 = std::vector<TRect>{{0, 0, 4, 4}, {8, 8, 10, 10}};
+    const auto box = TrimToOpaqueBounds(f);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(*box, (TRect{3, 2, 8, 5}));
+    EXPECT_EQ(f.regions1, (std::vector<TRect>{{3, 2, 4, 4}}));
+    TVuskFrame whole;
+    whole.picture.SetSize(4, 4, 32);
+    EXPECT_FALSE(TrimToOpaqueBounds(whole).has_value());
+}
+
+TEST(Vusk, SaveToFileThenLoad) {
+    TVuskFrameList list;
+    BuildSample(list);
+    const std::string path = ::testing::TempDir() + "/sample.vkx";
+    list.SaveToFile(path);
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    TVuskFrameList back;
+    back.LoadFromBytes(bytes.data(), bytes.size(), path);
+    EXPECT_EQ(back.Count(), 2);
 }

@@ -191,3 +191,61 @@ TEST(VuskFiles, ComposedFramesMatchTheGoldenPictures) {
         ExpectGolden("vusk_frame" + std::to_string(i), frame.picture, frame.alpha ? &*frame.alpha : nullptr);
     }
 }
+
+namespace {
+
+// One 4 × 2 frame with one layer of opacity 255 and transparent colour 0,
+// in the version-103 header form; regions from 104, the opaque flag set.
+std::string HeaderFile(int version) {
+    std::string b = "Vusk" + std::to_string(version);
+    PutI32(b, 40);
+    PutI32(b, version);
+    PutI32(b, 4), PutI32(b, 2), PutI32(b, 32);
+    PutI32(b, 1);
+    PutU8(b, 1), PutU8(b, 0), PutU8(b, kVuskZlib), PutU8(b, 0);
+    PutI32(b, 0x00FF00);  // background green
+    PutI32(b, 0), PutI32(b, 0);
+    PutU8(b, 1), PutU8(b, 70), PutU8(b, 0), PutU8(b, 0);
+    PutFrameHead(b, 1, 4, 2, 32);
+    PutI32(b, 0), PutI32(b, 0);
+    PutU8(b, 1);
+    PutI32(b, 0);  // transparent colour 0: the zero pixels below
+    PutI32(b, 255);
+    PutU8(b, 0);
+    PutStr(b, "L");
+    std::string raw(32, '\0');
+    raw[0] = 0x40;  // pixel (0, 0) blue 0x40; the rest are 0
+    const std::string plane = Zlib(raw);
+    PutI32(b, int32_t(plane.size()));
+    b += plane;
+    PutI32(b, 0);
+    if (version >= 104) {
+        PutI32(b, 1);
+        PutI32(b, 0), PutI32(b, 0), PutI32(b, 2), PutI32(b, 2);
+        PutI32(b, -1);
+    }
+    return b;
+}
+
+}  // namespace
+
+TEST(VuskFiles, HeaderVersions103To106) {
+    struct Case {
+        int version;
+        bool regions;
+        bool opaque;  // the first layer ignores its transparent colour from 105 on
+    };
+    for (const Case& c : {Case{103, false, false}, Case{104, true, false}, Case{105, true, true}, Case{106, true, true}}) {
+        const std::string b = HeaderFile(c.version);
+        TVuskFrameList list;
+        list.LoadFromBytes(b.data(), b.size(), "h.vkx");
+        EXPECT_EQ(list.Version(), c.version);
+        EXPECT_EQ(list.FirstLayerOpaque, c.opaque) << c.version;
+        const TVuskFrame& f = list.GetFrame(0);
+        EXPECT_EQ(f.regions1.has_value(), c.regions) << c.version;
+        EXPECT_FALSE(f.regions2.has_value());
+        EXPECT_EQ(f.picture.GetPixel(0, 0), 0x40u) << c.version;
+        // Pixel (1, 0) is the transparent colour: background shows unless the layer is drawn opaque.
+        EXPECT_EQ(f.picture.GetPixel(1, 0), c.opaque ? 0u : 0x00FF00u) << c.version;
+    }
+}

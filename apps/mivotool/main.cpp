@@ -18,7 +18,8 @@ namespace {
 
 std::vector<Command> AllCommands() {
     std::vector<Command> all;
-    for (const auto* group : {&ArchiveCommands(), &ProjectCommands(), &PageCommands(), &ScriptCommands()})
+    for (const auto* group : {&ArchiveCommands(), &ProjectCommands(), &PageCommands(), &ScriptCommands(),
+                              &ImageCommands()})
         all.insert(all.end(), group->begin(), group->end());
     return all;
 }

@@ -32,5 +32,6 @@ const std::vector<Command>& ArchiveCommands();
 const std::vector<Command>& ProjectCommands();
 const std::vector<Command>& ScriptCommands();
 const std::vector<Command>& PageCommands();
+const std::vector<Command>& ImageCommands();
 
 }  // namespace mivotool

@@ -1,0 +1,14 @@
+// Jpeg pictures from arbitrary bytes.
+#include <cstdint>
+
+#include "core/error.hpp"
+#include "data/picture_codecs.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    mivo::SetPictureSizeLimit(1 << 20);
+    try {
+        mivo::DecodeJpeg(data, size, "fuzz.jpeg");
+    } catch (const mivo::Error&) {
+    }
+    return 0;
+}

@@ -16,6 +16,7 @@
 #include "core/sjis.hpp"
 #include "core/tprandom.hpp"
 #include "data/loosefiles.hpp"
+#include "data/vusk_probe.hpp"
 #include "data/zlibs.hpp"
 #include "platform/text_encoding.hpp"
 
@@ -121,11 +122,10 @@ void Scramble(std::vector<int64_t>& offsets) {
     }
 }
 
-TVrFileCollection::LayeredImageProbe& Probe() {
-    static TVrFileCollection::LayeredImageProbe probe = [](std::string_view name, std::string_view head) {
-        return head.substr(0, 4) == "Vusk" || LowerAscii(GameExtensionOf(name)) == ".vkx";
-    };
-    return probe;
+// Layered images are deflated whatever their size. Files without the
+// signature (the oldest format) are known by their extension.
+bool IsLayeredImageFile(std::string_view name, std::string_view bytes) {
+    return IsLayeredImage(bytes.data(), bytes.size()) || LowerAscii(GameExtensionOf(name)) == ".vkx";
 }
 
 bool IsMediaName(std::string_view name) {
@@ -171,8 +171,6 @@ int64_t UnixTimeOfDos(int32_t dos) {
 // --- TVrFileCollection ------------------------------------------------------------
 
 TVrFileCollection::~TVrFileCollection() = default;
-
-void TVrFileCollection::SetLayeredImageProbe(LayeredImageProbe probe) { Probe() = std::move(probe); }
 
 void TVrFileCollection::Close() {
     source_.reset();
@@ -420,7 +418,7 @@ void TVrFileCollection::WriteEntry(TVrFile& entry, TTpBigStream& out, int64_t) {
         struct stat st{};
         if (::stat(path->c_str(), &st) == 0) entry.timestamp = DosDateTime(st.st_mtime);
         int64_t size = static_cast<int64_t>(unpacked.size());
-        bool layered = Probe()(entry.Name(), std::string_view(unpacked).substr(0, 16));
+        bool layered = IsLayeredImageFile(entry.Name(), unpacked);
         if (layered || (!IsMediaName(entry.Name()) && size < kDeflateBelow)) {
             std::string packed = DeflateBytes(unpacked, kDeflateLevel);
             // Not worth it when it saves less than a tenth.

@@ -71,11 +71,6 @@ public:
     bool HasSource() const { return source_ != nullptr; }
     int64_t DataEnd() const { return data_end_; }
 
-    // Decides whether a file's bytes are a layered image (deflated whatever
-    // their size). Defaults to the signature and the ".vkx" extension.
-    using LayeredImageProbe = std::function<bool(std::string_view name, std::string_view head)>;
-    static void SetLayeredImageProbe(LayeredImageProbe probe);
-
 private:
     void ReadDirectory(TTpBigStream& dir, int64_t data_size, const std::string& source_name);
     void WriteEntry(TVrFile& entry, TTpBigStream& out, int64_t base);

@@ -1,4 +1,4 @@
-// Windows bitmaps: core and info headers, 1/4/8-bit palettes, 16/32-bit with
+// BMP pictures: core and info headers, 1/4/8-bit palettes, 16/32-bit with
 // or without bit fields, 24 bits, RLE4 and RLE8, bottom-up and top-down; and
 // the 24-bit writer.
 #include <algorithm>

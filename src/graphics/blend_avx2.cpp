@@ -47,6 +47,18 @@ struct Avx2 {
         const T hi = _mm256_add_epi16(_mm256_maddubs_epi16(phi, _mm256_unpackhi_epi8(db, sb)), back);
         return _mm256_packus_epi16(_mm256_srli_epi16(lo, 8), _mm256_srli_epi16(hi, 8));
     }
+    // Pairs for eight mask bytes: 255 − m is m XOR 255; both lanes hold all
+    // eight pairs and each picks its own pixels.
+    static void MaskPairs(const uint8_t* m, T& lo, T& hi) {
+        const T M = _mm256_broadcastq_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(m)));
+        const T P = _mm256_unpacklo_epi8(_mm256_xor_si256(M, _mm256_set1_epi8(-1)), M);
+        const T pick_lo = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 2, 3,  //
+                                           8, 9, 8, 9, 8, 9, 8, 9, 10, 11, 10, 11, 10, 11, 10, 11);
+        const T pick_hi = _mm256_setr_epi8(4, 5, 4, 5, 4, 5, 4, 5, 6, 7, 6, 7, 6, 7, 6, 7,  //
+                                           12, 13, 12, 13, 12, 13, 12, 13, 14, 15, 14, 15, 14, 15, 14, 15);
+        lo = _mm256_shuffle_epi8(P, pick_lo);
+        hi = _mm256_shuffle_epi8(P, pick_hi);
+    }
     static T ScaleLo(T s, T w) { return _mm256_mulhi_epu16(_mm256_unpacklo_epi8(_mm256_setzero_si256(), s), w); }
     static T ScaleHi(T s, T w) { return _mm256_mulhi_epu16(_mm256_unpackhi_epi8(_mm256_setzero_si256(), s), w); }
     static T CmpEq16(T a, T b) { return _mm256_cmpeq_epi16(a, b); }

@@ -28,6 +28,11 @@ struct Packed {
         lo = V::UnpackLo32(p16, p16);
         hi = V::UnpackHi32(p16, p16);
     }
+    // Pairs straight from the mask bytes where the traits can shuffle them.
+    static void MaskPairs(const uint8_t* m, T m32, T& lo, T& hi) {
+        if constexpr (requires { V::MaskPairs(m, lo, hi); }) V::MaskPairs(m, lo, hi);
+        else SpreadPairs(m32, lo, hi);
+    }
     static void SpreadWeights(T w32, T& lo, T& hi) {
         const T w16 = V::Or(w32, V::Shl32By16(w32));
         lo = V::UnpackLo32(w16, w16);
@@ -92,7 +97,7 @@ struct Packed {
                     }
                     const T d = V::Load(D(i));
                     T plo, phi;
-                    SpreadPairs(m, plo, phi);
+                    MaskPairs(mask + i, m, plo, phi);
                     const T r = V::And(V::MixPairs(d, s, plo, phi), rgb);
                     // 255 copies, before the equal and zero tests that keep d.
                     const T keep = V::Or(m0, V::CmpEq32(V::And(V::Xor(s, d), rgb), zero));
@@ -141,7 +146,8 @@ struct Packed {
                     if (V::AllSet(m0)) continue;
                     const T d = V::Load(D(i));
                     T plo, phi;
-                    SpreadPairs(op.weight >= 255 ? m : V::Shr32By8(V::Mul16(m, weight32)), plo, phi);
+                    if (op.weight >= 255) MaskPairs(mask + i, m, plo, phi);
+                    else SpreadPairs(V::Shr32By8(V::Mul16(m, weight32)), plo, phi);
                     T r = V::And(V::MixPairs(d, colour, plo, phi), rgb);
                     r = V::Select(V::CmpEq32(V::And(V::Xor(colour, d), rgb), zero), d, r);
                     V::Store(D(i), V::Select(m0, d, r));

@@ -20,7 +20,7 @@ PACKAGES=(
   # HTTP component
   libcurl4-openssl-dev
   # in-window dialogs
-  libimgui-dev
+  libimgui-dev libstb-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev xvfb xauth
 )

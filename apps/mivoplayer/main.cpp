@@ -28,8 +28,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mivoplayer: the settings dialog is not available yet\n");
         return 1;
     }
-    if (!options.headless) {
-        std::fprintf(stderr, "mivoplayer: the window is not available yet; running headless\n");
-    }
-    return mivo::RunHeadless(options);
+    return options.headless ? mivo::RunHeadless(options) : mivo::RunWindowed(options);
 }

@@ -4,6 +4,8 @@
 // suspended machine) is dropped rather than replayed, so the game never jumps.
 #include <cstdint>
 
+#include "core/input_state.hpp"
+
 namespace mivo {
 
 class GameClock {
@@ -40,6 +42,8 @@ private:
 struct PlayerState {
     GameClock clock;
     bool terminate = false;
+    InputState input;
+    bool full_screen = false;
 };
 
 }  // namespace mivo

@@ -260,7 +260,26 @@ void TProject::Unsupported(const TCommand& cmd) {
 
 void TProject::ReadSystem(int index, int32_t element, script::TCustomParam& out) {
     using namespace script;
+    const InputState& in = ctx_.state.input;
+    // Key tables: 256 keys, then the wheel down and up of this frame.
+    auto key_table = [&](const std::array<bool, 256>& keys) {
+        if (element >= 0 && element < 256) return keys[static_cast<size_t>(element)];
+        if (element == 256) return in.wheel_down;
+        if (element == 257) return in.wheel_up;
+        return false;
+    };
     switch (index) {
+        case SV_LCLICK: out.SetBool(in.left_click); break;
+        case SV_RCLICK: out.SetBool(in.right_click); break;
+        case SV_LPUSH: out.SetBool(in.left_held); break;
+        case SV_RPUSH: out.SetBool(in.right_held); break;
+        case SV_MOUSEX: out.SetInt(in.mouse_x); break;
+        case SV_MOUSEY: out.SetInt(in.mouse_y); break;
+        case SV_KEYPUSH: out.SetBool(key_table(in.key_held)); break;
+        case SV_KEYCLICK: out.SetBool(key_table(in.key_typed)); break;
+        case SV_WHEELDOWN: out.SetBool(in.wheel_down); break;
+        case SV_WHEELUP: out.SetBool(in.wheel_up); break;
+        case SV_FULLSCR: out.SetBool(ctx_.state.full_screen); break;
         case SV_PARAMCOUNT: out.SetInt(callman_ ? callman_->ArgumentCount() : 0); break;
         case SV_PARAMSTR: out.SetStr(callman_ ? callman_->Argument(element) : std::string()); break;
         case SV_SENDER: out.SetStr(callman_ ? callman_->SenderName() : std::string()); break;
@@ -274,9 +293,23 @@ void TProject::ReadSystem(int index, int32_t element, script::TCustomParam& out)
     }
 }
 
+void TProject::WriteSystem(int index, const script::TCustomParam& value) {
+    InputState& in = ctx_.state.input;
+    switch (index) {
+        case script::SV_LCLICK: in.left_click = value.AsBool(); break;  // FALSE consumes a click
+        case script::SV_RCLICK: in.right_click = value.AsBool(); break;
+        default: break;
+    }
+}
+
 int32_t TProject::SystemCount(int index) {
-    if (index == script::SV_PARAMSTR) return callman_ ? callman_->ArgumentCount() : 0;
-    return 0;
+    switch (index) {
+        case script::SV_PARAMSTR: return callman_ ? callman_->ArgumentCount() : 0;
+        case script::SV_KEYPUSH:
+        case script::SV_KEYCLICK:
+        case script::SV_KEYREPEAT: return 258;
+        default: return 0;
+    }
 }
 
 }  // namespace mivo

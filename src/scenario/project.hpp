@@ -76,6 +76,7 @@ public:
     // TScriptHost
     script::TCustomParam* CallResult() override { return callman_ ? callman_->TopResult() : nullptr; }
     void ReadSystem(int index, int32_t element, script::TCustomParam& out) override;
+    void WriteSystem(int index, const script::TCustomParam& value) override;
     int32_t SystemCount(int index) override;
 
 private:

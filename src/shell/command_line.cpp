@@ -20,6 +20,14 @@ const char* PlayerUsage() {
            "  --trace           the interpreter's trace lines on stderr\n"
            "  --print-vars      at exit, every game variable as NAME<TAB>VALUE\n"
            "  --savedir DIR     where save.dat lives\n"
+           "  --screenshot FILE the screen at exit, as PNG (the window's own picture\n"
+           "                    when a window is open)\n"
+           "  --screenshot-every K DIR  the screen every K frames, as DIR/frameNNNNNN.png\n"
+           "  --input FILE      scripted mouse and key events by frame (headless)\n"
+           "  --scale N         window size as N times the game screen\n"
+           "  --fullscreen      start in full screen (Alt+Enter or F11 switch)\n"
+           "  --integer-scale   scale the picture by whole multiples only\n"
+           "  --renderer NAME   auto, software or accelerated\n"
            "  --help            this text\n"
            "  --version         the version\n";
 }
@@ -49,6 +57,31 @@ PlayerOptions ParsePlayerOptions(const std::vector<std::string>& args) {
             o.print_vars = true;
         } else if (a == "--savedir") {
             o.savedir = value();
+        } else if (a == "--screenshot") {
+            o.screenshot = value();
+        } else if (a == "--screenshot-every") {
+            const std::string& k = value();
+            char* end = nullptr;
+            o.screenshot_every = std::strtoll(k.c_str(), &end, 10);
+            if (k.empty() || *end || o.screenshot_every <= 0)
+                throw std::invalid_argument("--screenshot-every needs a frame count, not " + k);
+            o.screenshot_dir = value();
+        } else if (a == "--input") {
+            o.input = value();
+        } else if (a == "--scale") {
+            const std::string& v = value();
+            char* end = nullptr;
+            long n = std::strtol(v.c_str(), &end, 10);
+            if (v.empty() || *end || n < 1 || n > 8) throw std::invalid_argument("--scale takes 1 to 8, not " + v);
+            o.scale = static_cast<int>(n);
+        } else if (a == "--integer-scale") {
+            o.integer_scale = true;
+        } else if (a == "--fullscreen") {
+            o.full_screen = true;
+        } else if (a == "--renderer") {
+            o.renderer = value();
+            if (o.renderer != "auto" && o.renderer != "software" && o.renderer != "accelerated")
+                throw std::invalid_argument("--renderer is auto, software or accelerated");
         } else if (a == "--help" || a == "-h") {
             o.help = true;
         } else if (a == "--version") {
@@ -74,6 +107,12 @@ std::string DefaultSaveFolder(const std::string& project_utf8) {
     for (char c : project_utf8) name.push_back(c == '/' || c == '\\' || c == '\0' ? '_' : c);
     if (name.empty() || name == "." || name == "..") name = "_";
     return base + "/mivoplayer/" + name;
+}
+
+std::string PicturesFolder() {
+    if (const char* x = std::getenv("XDG_PICTURES_DIR"); x && *x == '/') return x;
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : "/tmp") + "/Pictures";
 }
 
 }  // namespace mivo

@@ -13,6 +13,14 @@ struct PlayerOptions {
     bool trace = false;       // interpreter trace lines on stderr
     bool print_vars = false;  // the variables at exit on stdout
     std::string savedir;      // where save.dat lives (default: the user's data folder)
+    std::string screenshot;          // the screen at exit, as PNG
+    long long screenshot_every = 0;  // every K frames ...
+    std::string screenshot_dir;      // ... into this folder
+    std::string input;               // scripted input events
+    int scale = 1;                   // window size as a multiple of the game screen
+    bool integer_scale = false;      // full screen: whole multiples only
+    bool full_screen = false;
+    std::string renderer = "auto";   // auto, software, accelerated
     bool help = false;
     bool version = false;
     std::vector<std::string> data;  // data folders or files, in order
@@ -25,5 +33,7 @@ const char* PlayerUsage();
 // $XDG_DATA_HOME/mivoplayer/<project> (or ~/.local/share/...), the folder of
 // a project's save.dat; the project name is given in UTF-8.
 std::string DefaultSaveFolder(const std::string& project_utf8);
+// Where the screenshot key puts its pictures: $XDG_PICTURES_DIR, else ~/Pictures.
+std::string PicturesFolder();
 
 }  // namespace mivo

@@ -1,16 +1,11 @@
 #pragma once
-// The player without a window: everything from the command line to the last
-// frame, for tests, tools and scripted runs.
-#include <string>
-#include <vector>
-
+// Running a game as the command line asks: in a window, or headless.
 #include "shell/command_line.hpp"
 
 namespace mivo {
 
-// Runs a game headless as the options say; returns the exit status (0 a
-// normal end, 1 a game that could not be started). Messages go to stderr,
-// variables (--print-vars) to stdout.
+// Exit status: 0 a normal end, 1 a game that could not be started.
 int RunHeadless(const PlayerOptions& options);
+int RunWindowed(const PlayerOptions& options);
 
 }  // namespace mivo

@@ -234,6 +234,11 @@ void ElementReference(const TOpeData& op, TParamCollectionItem& dest, TParamColl
 
 }  // namespace
 
+TMivoParser::TMivoParser() = default;
+TMivoParser::~TMivoParser() = default;
+TMivoParser::TMivoParser(TMivoParser&&) noexcept = default;
+TMivoParser& TMivoParser::operator=(TMivoParser&&) noexcept = default;
+
 void TMivoParser::Clear() {
     ops_.clear();
     result_.reset();
@@ -276,7 +281,7 @@ void TMivoParser::Assign(const TMivoParser& other) {
     if (&other == this) return;
     std::vector<TOpeData> ops;
     for (const TOpeData& op : other.ops_) {
-        TOpeData copy{op.Code, op.Dest, op.Function, {}};
+        TOpeData copy{op.Code, op.Dest, op.Function, {}, {}};
         for (const auto& p : op.Operands) copy.Operands.push_back(CopyOperand(*p));
         ops.push_back(std::move(copy));
     }
@@ -289,7 +294,7 @@ void TMivoParser::Run(TOpeData& op, TSysFuncMan& env, TTempScope& temps) {
     UnbindGuard unbind{op};
     for (auto& p : op.Operands) {
         if (auto* ref = p->AsRef()) {
-            TParamCollectionItem* item = vars.Find(ref->Name);
+            TParamCollectionItem* item = vars.FindCached(*ref);
             if (!item) FailMissing(ref->Name);
             ref->ElementIndex = 0;
             ref->IsElement = false;
@@ -297,7 +302,8 @@ void TMivoParser::Run(TOpeData& op, TSysFuncMan& env, TTempScope& temps) {
         }
     }
     if (op.Code == ocNone || op.Code > ocLast) FailBadOperation(op);
-    TParamCollectionItem* dest = vars.Find(op.Dest);
+    if (op.DestRef.Name != op.Dest) op.DestRef.Name = op.Dest;
+    TParamCollectionItem* dest = vars.FindCached(op.DestRef);
     if (!dest && IsTempName(op.Dest)) dest = &temps.Add(op.Dest, MakeParam(ResultKind(op, env)));
     if (!dest) FailMissing(op.Dest);
     TCustomParam& d = dest->P();
@@ -355,8 +361,19 @@ void TMivoParser::Execute(TSysFuncMan& env, TTempScope* seed) {
         last_error_ = "式の入れ子が深すぎます";
         return;
     }
+    // Temporaries start afresh each run; their storage is kept unless this
+    // parser is already running (re-entered through the host).
     TTempScope own;
-    TTempScope& temps = seed ? *seed : own;
+    if (!temps_) temps_ = std::make_unique<TTempScope>();
+    TTempScope& temps = seed ? *seed : running_ ? own : *temps_;
+    if (&temps == temps_.get()) temps.Reset();
+    bool was_running = running_;
+    running_ = true;
+    struct RunningGuard {
+        bool& flag;
+        bool value;
+        ~RunningGuard() { flag = value; }
+    } running_guard{running_, was_running};
     EvaluationGuard guard(vars, temps);
     try {
         for (TOpeData& op : ops_) Run(op, env, temps);

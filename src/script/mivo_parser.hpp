@@ -28,6 +28,8 @@ struct TOpeData {
     // Constants (TParamInt, TParamFloat, TParamFlag, TParamStr) or
     // references (TParamVar) holding only a name.
     std::vector<std::unique_ptr<TCustomParam>> Operands;
+    // Where Dest was last found (a reference used for its cache only).
+    TParamVar DestRef;
 };
 
 // Nested evaluations ("Calc" inside an expression) beyond this depth fail.
@@ -35,6 +37,11 @@ inline constexpr int kMaxEvaluationDepth = 32;
 
 class TMivoParser {
 public:
+    TMivoParser();
+    ~TMivoParser();
+    TMivoParser(TMivoParser&&) noexcept;
+    TMivoParser& operator=(TMivoParser&&) noexcept;
+
     void Clear();
     void LoadFromStream(TStream& s);
     void SaveToStream(TStream& s) const;
@@ -56,6 +63,9 @@ public:
 private:
     void Run(TOpeData& op, TSysFuncMan& env, TTempScope& temps);
     std::vector<TOpeData> ops_;
+    // Storage for the temporaries, kept between runs.
+    std::unique_ptr<TTempScope> temps_;
+    bool running_ = false;
     std::unique_ptr<TCustomParam> result_;
     std::string last_error_;
 };

@@ -15,15 +15,27 @@ namespace mivo::script {
 // ---- temporaries ---------------------------------------------------------
 
 TParamCollectionItem* TTempScope::Find(std::string_view name) const {
-    for (const auto& item : items_)
-        if (sjis::SameText(item->Name(), name)) return item.get();
+    for (size_t i = 0; i < active_; ++i)
+        if (sjis::SameText(items_[i]->Name(), name)) return items_[i].get();
     return nullptr;
 }
 
 TParamCollectionItem& TTempScope::Add(std::string name, std::unique_ptr<TCustomParam> p) {
+    // An evaluation run again creates the same temporaries in the same
+    // order: reuse the storage of the last run when it fits.
+    if (active_ < items_.size()) {
+        TParamCollectionItem& old = *items_[active_];
+        if (old.Name() == name && old.P().ClassKind() == p->ClassKind() && old.P().IsSystemVar() == p->IsSystemVar()) {
+            old.P().ResetValue();
+            ++active_;
+            return old;
+        }
+        items_.resize(active_);
+    }
     auto item = std::make_unique<TParamCollectionItem>(std::move(p));
     item->SetScratchName(std::move(name));
     items_.push_back(std::move(item));
+    ++active_;
     return *items_.back();
 }
 
@@ -38,8 +50,27 @@ TParamCollection::TParamCollection() {
     for (int i = 0; i < SV_COUNT; ++i) {
         auto item = std::make_unique<TParamCollectionItem>(
             std::make_unique<TParamSystem>(*this, static_cast<uint8_t>(i)));
-        Add(std::move(item), SystemVarInfo(i).name);
+        AddItem(std::move(item), SystemVarInfo(i).name);
     }
+}
+
+TParamCollectionItem& TParamCollection::AddItem(std::unique_ptr<TParamCollectionItem> item, std::string name) {
+    ++stamp_;
+    return Add(std::move(item), std::move(name));
+}
+
+void TParamCollection::RenameItem(TParamCollectionItem& item, std::string name) {
+    ++stamp_;
+    Rename(item, std::move(name));
+}
+
+TParamCollectionItem* TParamCollection::FindCached(TParamVar& ref) const {
+    if (IsTempName(ref.Name)) return Find(ref.Name);
+    if (ref.CachedStamp == stamp_ && ref.CachedFrame == CurrentFrame) return ref.CachedItem;
+    ref.CachedItem = Find(ref.Name);
+    ref.CachedStamp = stamp_;
+    ref.CachedFrame = CurrentFrame;
+    return ref.CachedItem;
 }
 
 TParamCollection::~TParamCollection() = default;
@@ -47,12 +78,12 @@ TParamCollection::~TParamCollection() = default;
 TParamCollectionItem& TParamCollection::AddParam(uint8_t kind) {
     auto p = MakeParam(kind);
     if (!p) throw Error("不正な変数の型です(" + std::to_string(kind) + ")");
-    return Add(std::make_unique<TParamCollectionItem>(std::move(p)), std::string());
+    return AddItem(std::make_unique<TParamCollectionItem>(std::move(p)), std::string());
 }
 
 void TParamCollection::SetItemName(TParamCollectionItem& item, std::string name) {
     CheckVarName(name);
-    Rename(item, std::move(name));
+    RenameItem(item, std::move(name));
 }
 
 void TParamCollection::SetKind(TParamCollectionItem& item, uint8_t kind) {
@@ -154,6 +185,7 @@ template <class Pred>
 void TParamCollection::Destroy(Pred&& doomed) {
     auto removed = RemoveIf([&](TParamCollectionItem& item) { return !IsSystem(item) && doomed(item); });
     if (removed.empty()) return;
+    ++stamp_;
     std::unordered_set<const TParamCollectionItem*> gone;
     for (const auto& item : removed) gone.insert(item.get());
     // References elsewhere must not keep pointing at destroyed items; they
@@ -281,7 +313,7 @@ void TParamCollection::ReadItems(TStream& s) {
         item->Reserved = ReadByte(s);
         item->FrameId = ReadInt32(s);
         item->Local = ReadByte(s);
-        Add(std::move(item), std::move(name));
+        AddItem(std::move(item), std::move(name));
     }
 }
 
@@ -392,7 +424,7 @@ void TParamCollection::PopVars() {
         } else {
             CheckVarName(name);
             item = &AddParam(static_cast<uint8_t>(kind));
-            Rename(*item, name);
+            RenameItem(*item, name);
             item->Param = std::move(fresh);
         }
     }

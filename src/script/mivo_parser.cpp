@@ -304,7 +304,7 @@ void TMivoParser::Run(TOpeData& op, TSysFuncMan& env, TTempScope& temps) {
     if (op.Code == ocNone || op.Code > ocLast) FailBadOperation(op);
     if (op.DestRef.Name != op.Dest) op.DestRef.Name = op.Dest;
     TParamCollectionItem* dest = vars.FindCached(op.DestRef);
-    if (!dest && IsTempName(op.Dest)) dest = &temps.Add(op.Dest, MakeParam(ResultKind(op, env)));
+    if (!dest && IsTempName(op.Dest)) dest = &temps.Add(op.Dest, ResultKind(op, env));
     if (!dest) FailMissing(op.Dest);
     TCustomParam& d = dest->P();
 

@@ -20,23 +20,33 @@ TParamCollectionItem* TTempScope::Find(std::string_view name) const {
     return nullptr;
 }
 
-TParamCollectionItem& TTempScope::Add(std::string name, std::unique_ptr<TCustomParam> p) {
+TParamCollectionItem& TTempScope::Add(std::string_view name, uint8_t kind) {
     // An evaluation run again creates the same temporaries in the same
     // order: reuse the storage of the last run when it fits.
     if (active_ < items_.size()) {
         TParamCollectionItem& old = *items_[active_];
-        if (old.Name() == name && old.P().ClassKind() == p->ClassKind() && old.P().IsSystemVar() == p->IsSystemVar()) {
+        if (old.P().ClassKind() == kind && old.Name() == name) {
             old.P().ResetValue();
             ++active_;
             return old;
         }
         items_.resize(active_);
     }
+    auto p = MakeParam(kind);
+    if (!p) throw Error("不正な変数の型です(" + std::to_string(kind) + ")");
+    auto item = std::make_unique<TParamCollectionItem>(std::move(p));
+    item->SetScratchName(std::string(name));
+    items_.push_back(std::move(item));
+    ++active_;
+    return *items_.back();
+}
+
+void TTempScope::Seed(std::string name, std::unique_ptr<TCustomParam> p) {
+    items_.resize(active_);
     auto item = std::make_unique<TParamCollectionItem>(std::move(p));
     item->SetScratchName(std::move(name));
     items_.push_back(std::move(item));
     ++active_;
-    return *items_.back();
 }
 
 // ---- names ---------------------------------------------------------------
@@ -112,9 +122,10 @@ int TParamCollection::IndexOf(std::string_view name) const {
 }
 
 TParamCollectionItem* TParamCollection::Find(std::string_view name) const {
+    // Temporaries belong to the evaluation that runs.
     if (IsTempName(name)) {
-        if (TTempScope* temps = CurrentTemps())
-            if (TParamCollectionItem* t = temps->Find(name)) return t;
+        TTempScope* temps = CurrentTemps();
+        return temps ? temps->Find(name) : nullptr;
     }
     return At(IndexOf(name));
 }

@@ -30,9 +30,10 @@ public:
         for (size_t i = 0; i < active_; ++i) f(*items_[i]);
     }
     TParamCollectionItem* Find(std::string_view name) const;
-    TParamCollectionItem& Add(std::string name, std::unique_ptr<TCustomParam> p);
+    // A new temporary of a kind (PT_NONE: an element reference).
+    TParamCollectionItem& Add(std::string_view name, uint8_t kind);
     // A temporary created before the evaluation runs (a value handed in).
-    void Seed(std::string name, std::unique_ptr<TCustomParam> p) { Add(std::move(name), std::move(p)); }
+    void Seed(std::string name, std::unique_ptr<TCustomParam> p);
 
 private:
     std::vector<std::unique_ptr<TParamCollectionItem>> items_;

@@ -126,16 +126,10 @@ int RunEval(const Args& args) {
     if (exprs.empty() && !print_vars) throw UsageError("no expression given");
     for (const Declared& d : declared) Create(vars, d);
     for (const std::string& text : exprs) {
-        TBuildMivoParser build;
         TMivoParser parser;
-        try {
-            build.Build(text);
-            TMemoryStream stream;
-            build.SaveToStream(stream);
-            stream.SetPosition(0);
-            parser.LoadFromStream(stream);
-        } catch (const Error& e) {
-            std::printf("error: %s\n", e.what());
+        std::string error;
+        if (!CompileExpression(text, parser, &error)) {
+            std::printf("error: %s\n", error.c_str());
             continue;
         }
         parser.Execute(funcs);

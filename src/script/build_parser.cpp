@@ -8,6 +8,7 @@
 #include "data/streams.hpp"
 #include "platform/text_encoding.hpp"
 #include "script/conversions.hpp"
+#include "script/expr_stream.hpp"
 #include "script/param_kinds.hpp"
 #include "script/sysfuncs.hpp"
 
@@ -440,15 +441,6 @@ void TBuildMivoParser::RemoveCopies() {
     ops_ = std::move(kept);
 }
 
-void TBuildMivoParser::SaveToStream(TStream& s) const {
-    WriteInt32(s, static_cast<int32_t>(ops_.size()));
-    for (const TBuildOpeData& op : ops_) {
-        WriteByte(s, op.Code);
-        WriteStr(s, op.Dest);
-        WriteInt32(s, static_cast<int32_t>(op.Operands.size()));
-        if (op.Code == ocFunc) WriteByte(s, op.Function);
-        for (const std::string& o : op.Operands) WriteOperandText(s, o);
-    }
-}
+void TBuildMivoParser::SaveToStream(TStream& s) const { WriteOperations(s, ops_, WriteOperandText); }
 
 }  // namespace mivo::script

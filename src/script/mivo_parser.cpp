@@ -7,6 +7,7 @@
 #include "data/streams.hpp"
 #include "platform/text_encoding.hpp"
 #include "script/build_parser.hpp"
+#include "script/expr_stream.hpp"
 #include "script/param_collection.hpp"
 #include "script/script_host.hpp"
 #include "script/sysfuncs.hpp"
@@ -267,14 +268,7 @@ void TMivoParser::LoadFromStream(TStream& s) {
 }
 
 void TMivoParser::SaveToStream(TStream& s) const {
-    WriteInt32(s, static_cast<int32_t>(ops_.size()));
-    for (const TOpeData& op : ops_) {
-        WriteByte(s, op.Code);
-        WriteStr(s, op.Dest);
-        WriteInt32(s, static_cast<int32_t>(op.Operands.size()));
-        if (op.Code == ocFunc) WriteByte(s, op.Function);
-        for (const auto& p : op.Operands) WriteOperand(s, *p);
-    }
+    WriteOperations(s, ops_, [](TStream& out, const auto& p) { WriteOperand(out, *p); });
 }
 
 void TMivoParser::Assign(const TMivoParser& other) {
@@ -386,15 +380,12 @@ void TMivoParser::Execute(TSysFuncMan& env, TTempScope* seed) {
     }
 }
 
-bool CompileAndRun(std::string_view text, TSysFuncMan& env, std::string* error) {
-    std::string_view trimmed = text;
-    while (!trimmed.empty() && static_cast<uint8_t>(trimmed.front()) <= ' ') trimmed.remove_prefix(1);
-    while (!trimmed.empty() && static_cast<uint8_t>(trimmed.back()) <= ' ') trimmed.remove_suffix(1);
-    if (trimmed.empty()) return false;
-    TMivoParser parser;
+bool CompileExpression(std::string_view text, TMivoParser& parser, std::string* error) {
+    // Through the stored form, so that what runs is exactly what a page
+    // holding this expression would run.
     try {
         TBuildMivoParser build;
-        build.Build(trimmed);
+        build.Build(text);
         TMemoryStream stream;
         build.SaveToStream(stream);
         stream.SetPosition(0);
@@ -403,6 +394,16 @@ bool CompileAndRun(std::string_view text, TSysFuncMan& env, std::string* error) 
         if (error) *error = e.what();
         return false;
     }
+    return true;
+}
+
+bool CompileAndRun(std::string_view text, TSysFuncMan& env, std::string* error) {
+    std::string_view trimmed = text;
+    while (!trimmed.empty() && static_cast<uint8_t>(trimmed.front()) <= ' ') trimmed.remove_prefix(1);
+    while (!trimmed.empty() && static_cast<uint8_t>(trimmed.back()) <= ' ') trimmed.remove_suffix(1);
+    if (trimmed.empty()) return false;
+    TMivoParser parser;
+    if (!CompileExpression(trimmed, parser, error)) return false;
     parser.Execute(env);
     if (error) *error = parser.LastError();
     return true;
@@ -411,17 +412,7 @@ bool CompileAndRun(std::string_view text, TSysFuncMan& env, std::string* error) 
 bool AssignToTarget(std::string_view target, const TCustomParam& value, TSysFuncMan& env, std::string* error) {
     static constexpr const char* kValueName = "____value";
     TMivoParser parser;
-    try {
-        TBuildMivoParser build;
-        build.Build(std::string(target) + " = " + kValueName);
-        TMemoryStream stream;
-        build.SaveToStream(stream);
-        stream.SetPosition(0);
-        parser.LoadFromStream(stream);
-    } catch (const Error& e) {
-        if (error) *error = e.what();
-        return false;
-    }
+    if (!CompileExpression(std::string(target) + " = " + kValueName, parser, error)) return false;
     TTempScope seed;
     auto text = std::make_unique<TParamStr>();
     text->SetStr(value.AsStr());

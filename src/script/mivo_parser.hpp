@@ -70,6 +70,10 @@ private:
     std::string last_error_;
 };
 
+// Compiles source text into an interpreter (through the stored form). False
+// with the compiler's message in `error` when it does not compile.
+bool CompileExpression(std::string_view text, TMivoParser& parser, std::string* error = nullptr);
+
 // Compiles text at run time and runs it with a fresh interpreter. False when
 // the text is empty or does not compile (the error is not shown). `error`
 // receives the compile or evaluation failure when given.

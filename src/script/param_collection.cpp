@@ -1,6 +1,7 @@
 #include "script/param_collection.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <ctime>
 #include <unordered_set>
 
@@ -49,6 +50,15 @@ void TTempScope::Seed(std::string name, std::unique_ptr<TCustomParam> p) {
     ++active_;
 }
 
+// Stamps are unique across all collections, so a cached lookup can never be
+// taken for one made in another collection.
+namespace {
+uint64_t NewStamp() {
+    static std::atomic<uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+}  // namespace
+
 // ---- names ---------------------------------------------------------------
 
 void CheckVarName(std::string_view name) {
@@ -56,7 +66,7 @@ void CheckVarName(std::string_view name) {
         throw Error("\"" + SjisToUtf8(name) + "\"：変数名が不正です");
 }
 
-TParamCollection::TParamCollection() {
+TParamCollection::TParamCollection() : stamp_(NewStamp()) {
     for (int i = 0; i < SV_COUNT; ++i) {
         auto item = std::make_unique<TParamCollectionItem>(
             std::make_unique<TParamSystem>(*this, static_cast<uint8_t>(i)));
@@ -65,12 +75,12 @@ TParamCollection::TParamCollection() {
 }
 
 TParamCollectionItem& TParamCollection::AddItem(std::unique_ptr<TParamCollectionItem> item, std::string name) {
-    ++stamp_;
+    stamp_ = NewStamp();
     return Add(std::move(item), std::move(name));
 }
 
 void TParamCollection::RenameItem(TParamCollectionItem& item, std::string name) {
-    ++stamp_;
+    stamp_ = NewStamp();
     Rename(item, std::move(name));
 }
 
@@ -196,7 +206,7 @@ template <class Pred>
 void TParamCollection::Destroy(Pred&& doomed) {
     auto removed = RemoveIf([&](TParamCollectionItem& item) { return !IsSystem(item) && doomed(item); });
     if (removed.empty()) return;
-    ++stamp_;
+    stamp_ = NewStamp();
     std::unordered_set<const TParamCollectionItem*> gone;
     for (const auto& item : removed) gone.insert(item.get());
     // References elsewhere must not keep pointing at destroyed items; they

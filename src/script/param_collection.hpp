@@ -132,7 +132,7 @@ private:
     void RenameItem(TParamCollectionItem& item, std::string name);
 
     TScriptHost* host_ = nullptr;
-    uint64_t stamp_ = 1;
+    uint64_t stamp_;
     mutable LocalClock clock_;
     std::vector<TTempScope*> temps_;
     std::vector<std::unique_ptr<TParamCollectionItem>> graveyard_;

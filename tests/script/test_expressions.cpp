@@ -182,6 +182,28 @@ TEST(Expression, AssignToTargetKeepsQuotesAsData) {
     EXPECT_FALSE(AssignToTarget("a[", value, env.funcs));
 }
 
+TEST(Expression, OneCompiledExpressionRunsAgainstSeveralCollections) {
+    TMivoParser parser;
+    ASSERT_TRUE(CompileExpression("x = x + 1", parser));
+    auto first = std::make_unique<ScriptEnv>();
+    first->Declare("x", PT_INT).SetInt(1);
+    parser.Execute(first->funcs);
+    ScriptEnv second;
+    second.Declare("x", PT_INT).SetInt(10);
+    first.reset();  // the items the first run found are gone
+    parser.Execute(second.funcs);
+    parser.Execute(second.funcs);
+    EXPECT_EQ(second.Var("x").AsInt(), 12);
+    // A variable created after a run is found by the next one.
+    TMivoParser other;
+    ASSERT_TRUE(CompileExpression("y = 3", other));
+    other.Execute(second.funcs);
+    EXPECT_EQ(other.LastError(), "\"y\" 変数がありません");
+    second.Declare("y", PT_INT);
+    other.Execute(second.funcs);
+    EXPECT_EQ(second.Var("y").AsInt(), 3);
+}
+
 TEST(Expression, ResultIsNoneWhenTheLastOperationDidNotRun) {
     ScriptEnv env;
     EXPECT_EQ(env.Run("nothing + 1"), "(none)");

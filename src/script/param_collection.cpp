@@ -232,6 +232,15 @@ void TParamCollection::DeleteFrame(int32_t frame_id) {
     Destroy([&](const TParamCollectionItem& i) { return i.FrameId == frame_id; });
 }
 
+void TParamCollection::RemoveFrame(int32_t frame_id) {
+    DeleteFrame(frame_id);
+    for (int i = 0; i < Count(); ++i) {
+        TParamCollectionItem& item = (*this)[i];
+        if (item.FrameId > frame_id) --item.FrameId;
+    }
+    stamp_ = NewStamp();
+}
+
 void TParamCollection::ResetVars() {
     Destroy([](const TParamCollectionItem& i) { return i.Status == 0; });
     TextDelay = 50;

@@ -94,6 +94,10 @@ public:
     bool VarDelete(std::string_view name);
 
     void DeleteFrame(int32_t frame_id);
+    // A call-stack entry taken out of the middle ("DeleteStack"): its
+    // variables go, and the variables of the frames above it move down one
+    // so that they stay with their frames.
+    void RemoveFrame(int32_t frame_id);
     void ResetVars();
     bool IsSystem(const TParamCollectionItem& item) const;
     void AssignConverted(TParamCollectionItem& item, const TCustomParam& source);

@@ -34,6 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Case{"", "x = 1 + 2 * 3", "x", "7"}, Case{"", "x = (1 + 2) * 3", "x", "9"},
                       Case{"", "x = 10 - 4 - 3", "x", "3"}, Case{"", "x = 7 / 2", "x", "3"},
                       Case{"", "x = 7.0 / 2", "x", "3"}, Case{"", "f = 7.0 / 2", "f", "3.5"},
+                      // Integer operands divide as integers: the temporary holds 3.
+                      Case{"", "f = 7 / 2", "f", "3"}, Case{"", "x = 2.5 * 2", "x", "5"},
                       Case{"", "x = -3 * 2", "x", "-6"}, Case{"", "x = 2 * -3", "x", "-6"},
                       Case{"", "x = --3", "x", "3"}, Case{"", "x = +5", "x", "5"},
                       Case{"", "x = -7 / 2", "x", "-3"}, Case{"", "x = -7 % 3", "x", "-1"},

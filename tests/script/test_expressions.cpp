@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/error.hpp"
 #include "script_env.hpp"
 
 namespace mivo::script::testing {
@@ -263,6 +264,16 @@ TEST(Compiler, StoredFormIsByteExact) {
     TMemoryStream again;
     parser.SaveToStream(again);
     EXPECT_EQ(again.Bytes(), expect);
+}
+
+TEST(Compiler, LongTextCompilesAndTooLongIsRefused) {
+    std::string text = "x = 0";
+    while (text.size() + 8 < TBuildMivoParser::kMaxSourceLength) text += " + (1) * \"2\"";
+    TBuildMivoParser build;
+    build.Build(text);
+    EXPECT_GT(build.Operations().size(), 3000u);
+    text += std::string(TBuildMivoParser::kMaxSourceLength, ' ');
+    EXPECT_THROW(build.Build(text), Error);
 }
 
 TEST(Compiler, OperandKinds) {

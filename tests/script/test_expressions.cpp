@@ -268,7 +268,7 @@ TEST(Compiler, StoredFormIsByteExact) {
 
 TEST(Compiler, LongTextCompilesAndTooLongIsRefused) {
     std::string text = "x = 0";
-    while (text.size() + 8 < TBuildMivoParser::kMaxSourceLength) text += " + (1) * \"2\"";
+    while (text.size() + 13 <= TBuildMivoParser::kMaxSourceLength) text += " + (1) * \"2\"";
     TBuildMivoParser build;
     build.Build(text);
     EXPECT_GT(build.Operations().size(), 3000u);

@@ -178,7 +178,7 @@ TEST(Functions, LaterSubsystemsFailClearlyUntilAHostProvidesThem) {
 TEST(Functions, WritingIntoAConstantArgumentLeavesTheExpressionAlone) {
     ScriptEnv env;
     TBuildMivoParser build;
-    build.Build("Delete(\"abc\", 1, 1) ++ Length(\"abc\")");
+    build.Build("DecodeTime(0.75, 1, 2, 3) ++ Delete(\"abc\", 1, 1)");
     TMemoryStream stream;
     build.SaveToStream(stream);
     stream.SetPosition(0);

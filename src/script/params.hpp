@@ -96,7 +96,9 @@ public:
 
 // Fails with "[%d]:配列の添字が不正です".
 [[noreturn]] void ThrowBadIndex(int64_t i);
-// Fails with "配列の要素数[%s]が不正です".
+// "配列の要素数[%s]が不正です" with the sizes joined by ",".
+std::string BadSizesMessage(const std::vector<int32_t>& sizes);
+// Fails with that message.
 [[noreturn]] void ThrowBadSizes(const std::vector<int32_t>& sizes);
 // Fails unless the text length stays within kMaxStrLen.
 void CheckStrLen(int64_t length);

@@ -211,21 +211,21 @@ void ElementReference(const TOpeData& op, TParamCollectionItem& dest, TParamColl
     TParamCollectionItem* array = vars.Find(name_ref->Name);
     if (!array) FailMissing(name_ref->Name);
     const TCustomParam& a = array->P();
-    std::string prefix = SjisToUtf8(name_ref->Name) + "[";
-    std::vector<int32_t> index;
-    for (size_t k = 1; k < op.Operands.size(); ++k) {
-        index.push_back(op.Operands[k]->AsInt());
-        prefix += (k > 1 ? "," : "") + std::to_string(index.back());
-    }
-    prefix += "]\r\n";
-    if (static_cast<int32_t>(index.size()) != a.GetDimCount()) Fail(prefix + "添え字が不正です");
+    // "name[i,j]" and the reason, made only when the reference fails.
+    auto fail = [&](const char* reason) {
+        std::string m = SjisToUtf8(name_ref->Name) + "[";
+        for (size_t k = 1; k < op.Operands.size(); ++k) m += (k > 1 ? "," : "") + std::to_string(op.Operands[k]->AsInt());
+        Fail(m + "]\r\n" + reason);
+    };
+    auto indexes = static_cast<int32_t>(op.Operands.size() - 1);
+    if (indexes != a.GetDimCount()) fail("添え字が不正です");
     int64_t linear = 0;
-    for (size_t k = 0; k < index.size(); ++k) {
-        linear = linear * a.GetDim(static_cast<int32_t>(k)) + index[k];
+    for (int32_t k = 0; k < indexes; ++k) {
+        linear = linear * a.GetDim(k) + op.Operands[static_cast<size_t>(k) + 1]->AsInt();
         // Far outside either way: no element can match any more.
         if (linear > kMaxElements * int64_t{1024} || linear < -kMaxElements * int64_t{1024}) break;
     }
-    if (linear >= a.GetCount()) Fail(prefix + "要素数を超えています");
+    if (linear >= a.GetCount()) fail("要素数を超えています");
     ref->Name = name_ref->Name;
     ref->Target = array;
     ref->IsElement = true;

@@ -3,6 +3,8 @@
 // expression.
 #include <benchmark/benchmark.h>
 
+#include <stdexcept>
+
 #include "data/streams.hpp"
 #include "script/build_parser.hpp"
 #include "script/mivo_parser.hpp"
@@ -15,13 +17,9 @@ using namespace mivo::script;
 namespace {
 
 TMivoParser Compile(const std::string& text) {
-    TBuildMivoParser build;
-    build.Build(text);
-    TMemoryStream s;
-    build.SaveToStream(s);
-    s.SetPosition(0);
     TMivoParser parser;
-    parser.LoadFromStream(s);
+    std::string error;
+    if (!CompileExpression(text, parser, &error)) throw std::runtime_error(error);
     return parser;
 }
 

@@ -39,11 +39,11 @@ struct Declared {
 };
 
 // NAME[:KIND][=VALUE] with NAME possibly NAME[3,4].
-Declared ParseVar(const std::string& spec) {
+Declared ParseVar(const std::string& decl) {
     Declared d;
-    size_t colon = spec.find(':', spec.find(']') == std::string::npos ? 0 : spec.find(']'));
+    size_t colon = decl.find(':', decl.find(']') == std::string::npos ? 0 : decl.find(']'));
     if (colon == std::string::npos) throw UsageError("--var needs NAME:KIND[=VALUE]");
-    std::string name = spec.substr(0, colon), rest = spec.substr(colon + 1);
+    std::string name = decl.substr(0, colon), rest = decl.substr(colon + 1);
     size_t eq = rest.find('=');
     d.kind = KindOfWord(rest.substr(0, eq));
     if (eq != std::string::npos) d.value = Utf8ToSjis(rest.substr(eq + 1));
@@ -126,16 +126,10 @@ int RunEval(const Args& args) {
     if (exprs.empty() && !print_vars) throw UsageError("no expression given");
     for (const Declared& d : declared) Create(vars, d);
     for (const std::string& text : exprs) {
-        TBuildMivoParser build;
         TMivoParser parser;
-        try {
-            build.Build(text);
-            TMemoryStream stream;
-            build.SaveToStream(stream);
-            stream.SetPosition(0);
-            parser.LoadFromStream(stream);
-        } catch (const Error& e) {
-            std::printf("error: %s\n", e.what());
+        std::string error;
+        if (!CompileExpression(text, parser, &error)) {
+            std::printf("error: %s\n", error.c_str());
             continue;
         }
         parser.Execute(funcs);

@@ -8,6 +8,7 @@
 #include "data/streams.hpp"
 #include "platform/text_encoding.hpp"
 #include "script/conversions.hpp"
+#include "script/expr_stream.hpp"
 #include "script/param_kinds.hpp"
 #include "script/sysfuncs.hpp"
 
@@ -210,12 +211,14 @@ void TBuildMivoParser::Compile(std::string text) {
 // A literal in double quotes: \" is a quote, \\ a backslash, \n CR LF;
 // any other backslash stays.
 void TBuildMivoParser::Strings(std::string& text) {
-    for (;;) {
-        Chars c(text);
-        int open = -1;
-        for (int k = 0; k < c.Count() && open < 0; ++k)
-            if (c.Is(k, '"')) open = k;
-        if (open < 0) return;
+    // One pass: each literal, in order, becomes a temporary's name (which
+    // holds no quote), exactly as replacing them one at a time would.
+    Chars c(text);
+    std::string rewritten;
+    size_t copied = 0;
+    for (int k0 = 0; k0 < c.Count(); ++k0) {
+        if (!c.Is(k0, '"')) continue;
+        int open = k0;
         std::string value;
         int close = -1;
         for (int k = open + 1; k < c.Count(); ++k) {
@@ -242,8 +245,14 @@ void TBuildMivoParser::Strings(std::string& text) {
         std::string temp = NewTemp();
         Emit(ocTo, temp, {"\"" + value + "\""});
         size_t from = c.start[static_cast<size_t>(open)];
-        text.replace(from, c.start[static_cast<size_t>(close)] + 1 - from, temp);
+        rewritten.append(text, copied, from - copied);
+        rewritten += temp;
+        copied = c.start[static_cast<size_t>(close)] + 1;
+        k0 = close;
     }
+    if (copied == 0) return;
+    rewritten.append(text, copied, std::string::npos);
+    text = std::move(rewritten);
 }
 
 std::string TBuildMivoParser::CompileArgument(std::string_view arg) {
@@ -381,43 +390,45 @@ void TBuildMivoParser::Reduce(const std::string& text) {
         tokens.erase(at + 1);
     }
 
+    // Operators are applied group by group, tightest first, and within a
+    // group from left to right: one pass over the tokens per group.
     bool assigned = false;
-    while (!tokens.empty()) {
-        int pos = -1;
-        for (const auto& group : Precedence()) {
-            for (size_t i = 0; i < tokens.size() && pos < 0; ++i)
-                for (const std::string& op : group)
-                    if (tokens[i] == op) pos = static_cast<int>(i);
-            if (pos >= 0) break;
+    for (const auto& group : Precedence()) {
+        std::vector<std::string> out;
+        out.reserve(tokens.size());
+        for (size_t i = 0; i < tokens.size(); ++i) {
+            const std::string& op = tokens[i];
+            if (std::find(group.begin(), group.end(), op) == group.end()) {
+                out.push_back(op);
+                continue;
+            }
+            bool has_right = i + 1 < tokens.size() && !BeginsWithOp(tokens[i + 1]);
+            if (!has_right) SyntaxError();
+            const std::string& right = tokens[++i];
+            if (op == "=") {
+                if (out.empty() || BeginsWithOp(out.back())) SyntaxError();
+                Emit(ocTo, out.back(), {right});
+                out.pop_back();
+                assigned = true;
+            } else if (!out.empty()) {
+                if (BeginsWithOp(out.back())) SyntaxError();
+                std::string temp = NewTemp();
+                Emit(OperatorCode(op), temp, {out.back(), right});
+                out.back() = temp;
+            } else {
+                // An operator at the very start: only a sign.
+                if (op != "+" && op != "-") SyntaxError();
+                std::string temp = NewTemp();
+                Emit(OperatorCode(op), temp, {"0", right});
+                out.push_back(temp);
+            }
         }
-        auto n = static_cast<int>(tokens.size());
-        if (pos < 0) {
-            if (assigned || n != 1) SyntaxError();
-            Emit(ocTo, "____arg", {tokens[0]});
-            return;
-        }
-        auto at = tokens.begin() + pos;
-        const std::string op = *at;
-        bool has_right = pos + 1 < n && !BeginsWithOp(*(at + 1));
-        if (op == "=") {
-            if (pos == 0 || !has_right || BeginsWithOp(*(at - 1))) SyntaxError();
-            Emit(ocTo, *(at - 1), {*(at + 1)});
-            tokens.erase(at - 1, at + 2);
-            assigned = true;
-        } else if (pos > 0) {
-            if (BeginsWithOp(*(at - 1)) || !has_right) SyntaxError();
-            std::string temp = NewTemp();
-            Emit(OperatorCode(op), temp, {*(at - 1), *(at + 1)});
-            *(at - 1) = temp;
-            tokens.erase(at, at + 2);
-        } else {
-            if ((op != "+" && op != "-") || !has_right) SyntaxError();
-            std::string temp = NewTemp();
-            Emit(OperatorCode(op), temp, {"0", *(at + 1)});
-            *at = temp;
-            tokens.erase(at + 1);
-        }
+        tokens = std::move(out);
     }
+    if (tokens.empty()) return;
+    // What is left is one operand (the value of the expression) or an error.
+    if (assigned || tokens.size() != 1) SyntaxError();
+    Emit(ocTo, "____arg", {tokens[0]});
 }
 
 // A copy from one plain temporary to another is dropped; later uses of the
@@ -440,15 +451,6 @@ void TBuildMivoParser::RemoveCopies() {
     ops_ = std::move(kept);
 }
 
-void TBuildMivoParser::SaveToStream(TStream& s) const {
-    WriteInt32(s, static_cast<int32_t>(ops_.size()));
-    for (const TBuildOpeData& op : ops_) {
-        WriteByte(s, op.Code);
-        WriteStr(s, op.Dest);
-        WriteInt32(s, static_cast<int32_t>(op.Operands.size()));
-        if (op.Code == ocFunc) WriteByte(s, op.Function);
-        for (const std::string& o : op.Operands) WriteOperandText(s, o);
-    }
-}
+void TBuildMivoParser::SaveToStream(TStream& s) const { WriteOperations(s, ops_, WriteOperandText); }
 
 }  // namespace mivo::script

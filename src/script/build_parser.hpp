@@ -31,7 +31,7 @@ public:
 
     // Source text longer than this is refused: compiling rescans the text
     // once per piece it replaces.
-    static constexpr size_t kMaxSourceLength = 1 << 16;
+    static constexpr size_t kMaxSourceLength = 1 << 14;
 
 private:
     void Compile(std::string text);

@@ -7,6 +7,7 @@
 #include "data/streams.hpp"
 #include "platform/text_encoding.hpp"
 #include "script/build_parser.hpp"
+#include "script/expr_stream.hpp"
 #include "script/param_collection.hpp"
 #include "script/script_host.hpp"
 #include "script/sysfuncs.hpp"
@@ -210,21 +211,21 @@ void ElementReference(const TOpeData& op, TParamCollectionItem& dest, TParamColl
     TParamCollectionItem* array = vars.Find(name_ref->Name);
     if (!array) FailMissing(name_ref->Name);
     const TCustomParam& a = array->P();
-    std::string prefix = SjisToUtf8(name_ref->Name) + "[";
-    std::vector<int32_t> index;
-    for (size_t k = 1; k < op.Operands.size(); ++k) {
-        index.push_back(op.Operands[k]->AsInt());
-        prefix += (k > 1 ? "," : "") + std::to_string(index.back());
-    }
-    prefix += "]\r\n";
-    if (static_cast<int32_t>(index.size()) != a.GetDimCount()) Fail(prefix + "添え字が不正です");
+    // "name[i,j]" and the reason, made only when the reference fails.
+    auto fail = [&](const char* reason) {
+        std::string m = SjisToUtf8(name_ref->Name) + "[";
+        for (size_t k = 1; k < op.Operands.size(); ++k) m += (k > 1 ? "," : "") + std::to_string(op.Operands[k]->AsInt());
+        Fail(m + "]\r\n" + reason);
+    };
+    auto indexes = static_cast<int32_t>(op.Operands.size() - 1);
+    if (indexes != a.GetDimCount()) fail("添え字が不正です");
     int64_t linear = 0;
-    for (size_t k = 0; k < index.size(); ++k) {
-        linear = linear * a.GetDim(static_cast<int32_t>(k)) + index[k];
+    for (int32_t k = 0; k < indexes; ++k) {
+        linear = linear * a.GetDim(k) + op.Operands[static_cast<size_t>(k) + 1]->AsInt();
         // Far outside either way: no element can match any more.
         if (linear > kMaxElements * int64_t{1024} || linear < -kMaxElements * int64_t{1024}) break;
     }
-    if (linear >= a.GetCount()) Fail(prefix + "要素数を超えています");
+    if (linear >= a.GetCount()) fail("要素数を超えています");
     ref->Name = name_ref->Name;
     ref->Target = array;
     ref->IsElement = true;
@@ -233,6 +234,11 @@ void ElementReference(const TOpeData& op, TParamCollectionItem& dest, TParamColl
 }
 
 }  // namespace
+
+TMivoParser::TMivoParser() = default;
+TMivoParser::~TMivoParser() = default;
+TMivoParser::TMivoParser(TMivoParser&&) noexcept = default;
+TMivoParser& TMivoParser::operator=(TMivoParser&&) noexcept = default;
 
 void TMivoParser::Clear() {
     ops_.clear();
@@ -262,21 +268,14 @@ void TMivoParser::LoadFromStream(TStream& s) {
 }
 
 void TMivoParser::SaveToStream(TStream& s) const {
-    WriteInt32(s, static_cast<int32_t>(ops_.size()));
-    for (const TOpeData& op : ops_) {
-        WriteByte(s, op.Code);
-        WriteStr(s, op.Dest);
-        WriteInt32(s, static_cast<int32_t>(op.Operands.size()));
-        if (op.Code == ocFunc) WriteByte(s, op.Function);
-        for (const auto& p : op.Operands) WriteOperand(s, *p);
-    }
+    WriteOperations(s, ops_, [](TStream& out, const auto& p) { WriteOperand(out, *p); });
 }
 
 void TMivoParser::Assign(const TMivoParser& other) {
     if (&other == this) return;
     std::vector<TOpeData> ops;
     for (const TOpeData& op : other.ops_) {
-        TOpeData copy{op.Code, op.Dest, op.Function, {}};
+        TOpeData copy{op.Code, op.Dest, op.Function, {}, {}};
         for (const auto& p : op.Operands) copy.Operands.push_back(CopyOperand(*p));
         ops.push_back(std::move(copy));
     }
@@ -289,7 +288,7 @@ void TMivoParser::Run(TOpeData& op, TSysFuncMan& env, TTempScope& temps) {
     UnbindGuard unbind{op};
     for (auto& p : op.Operands) {
         if (auto* ref = p->AsRef()) {
-            TParamCollectionItem* item = vars.Find(ref->Name);
+            TParamCollectionItem* item = vars.FindCached(*ref);
             if (!item) FailMissing(ref->Name);
             ref->ElementIndex = 0;
             ref->IsElement = false;
@@ -297,8 +296,9 @@ void TMivoParser::Run(TOpeData& op, TSysFuncMan& env, TTempScope& temps) {
         }
     }
     if (op.Code == ocNone || op.Code > ocLast) FailBadOperation(op);
-    TParamCollectionItem* dest = vars.Find(op.Dest);
-    if (!dest && IsTempName(op.Dest)) dest = &temps.Add(op.Dest, MakeParam(ResultKind(op, env)));
+    if (op.DestRef.Name != op.Dest) op.DestRef.Name = op.Dest;
+    TParamCollectionItem* dest = vars.FindCached(op.DestRef);
+    if (!dest && IsTempName(op.Dest)) dest = &temps.Add(op.Dest, ResultKind(op, env));
     if (!dest) FailMissing(op.Dest);
     TCustomParam& d = dest->P();
 
@@ -355,8 +355,19 @@ void TMivoParser::Execute(TSysFuncMan& env, TTempScope* seed) {
         last_error_ = "式の入れ子が深すぎます";
         return;
     }
+    // Temporaries start afresh each run; their storage is kept unless this
+    // parser is already running (re-entered through the host).
     TTempScope own;
-    TTempScope& temps = seed ? *seed : own;
+    if (!temps_) temps_ = std::make_unique<TTempScope>();
+    TTempScope& temps = seed ? *seed : running_ ? own : *temps_;
+    if (&temps == temps_.get()) temps.Reset();
+    bool was_running = running_;
+    running_ = true;
+    struct RunningGuard {
+        bool& flag;
+        bool value;
+        ~RunningGuard() { flag = value; }
+    } running_guard{running_, was_running};
     EvaluationGuard guard(vars, temps);
     try {
         for (TOpeData& op : ops_) Run(op, env, temps);
@@ -369,15 +380,12 @@ void TMivoParser::Execute(TSysFuncMan& env, TTempScope* seed) {
     }
 }
 
-bool CompileAndRun(std::string_view text, TSysFuncMan& env, std::string* error) {
-    std::string_view trimmed = text;
-    while (!trimmed.empty() && static_cast<uint8_t>(trimmed.front()) <= ' ') trimmed.remove_prefix(1);
-    while (!trimmed.empty() && static_cast<uint8_t>(trimmed.back()) <= ' ') trimmed.remove_suffix(1);
-    if (trimmed.empty()) return false;
-    TMivoParser parser;
+bool CompileExpression(std::string_view text, TMivoParser& parser, std::string* error) {
+    // Through the stored form, so that what runs is exactly what a page
+    // holding this expression would run.
     try {
         TBuildMivoParser build;
-        build.Build(trimmed);
+        build.Build(text);
         TMemoryStream stream;
         build.SaveToStream(stream);
         stream.SetPosition(0);
@@ -386,6 +394,16 @@ bool CompileAndRun(std::string_view text, TSysFuncMan& env, std::string* error) 
         if (error) *error = e.what();
         return false;
     }
+    return true;
+}
+
+bool CompileAndRun(std::string_view text, TSysFuncMan& env, std::string* error) {
+    std::string_view trimmed = text;
+    while (!trimmed.empty() && static_cast<uint8_t>(trimmed.front()) <= ' ') trimmed.remove_prefix(1);
+    while (!trimmed.empty() && static_cast<uint8_t>(trimmed.back()) <= ' ') trimmed.remove_suffix(1);
+    if (trimmed.empty()) return false;
+    TMivoParser parser;
+    if (!CompileExpression(trimmed, parser, error)) return false;
     parser.Execute(env);
     if (error) *error = parser.LastError();
     return true;
@@ -394,17 +412,7 @@ bool CompileAndRun(std::string_view text, TSysFuncMan& env, std::string* error) 
 bool AssignToTarget(std::string_view target, const TCustomParam& value, TSysFuncMan& env, std::string* error) {
     static constexpr const char* kValueName = "____value";
     TMivoParser parser;
-    try {
-        TBuildMivoParser build;
-        build.Build(std::string(target) + " = " + kValueName);
-        TMemoryStream stream;
-        build.SaveToStream(stream);
-        stream.SetPosition(0);
-        parser.LoadFromStream(stream);
-    } catch (const Error& e) {
-        if (error) *error = e.what();
-        return false;
-    }
+    if (!CompileExpression(std::string(target) + " = " + kValueName, parser, error)) return false;
     TTempScope seed;
     auto text = std::make_unique<TParamStr>();
     text->SetStr(value.AsStr());

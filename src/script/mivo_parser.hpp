@@ -28,6 +28,8 @@ struct TOpeData {
     // Constants (TParamInt, TParamFloat, TParamFlag, TParamStr) or
     // references (TParamVar) holding only a name.
     std::vector<std::unique_ptr<TCustomParam>> Operands;
+    // Where Dest was last found (a reference used for its cache only).
+    TParamVar DestRef;
 };
 
 // Nested evaluations ("Calc" inside an expression) beyond this depth fail.
@@ -35,6 +37,11 @@ inline constexpr int kMaxEvaluationDepth = 32;
 
 class TMivoParser {
 public:
+    TMivoParser();
+    ~TMivoParser();
+    TMivoParser(TMivoParser&&) noexcept;
+    TMivoParser& operator=(TMivoParser&&) noexcept;
+
     void Clear();
     void LoadFromStream(TStream& s);
     void SaveToStream(TStream& s) const;
@@ -56,9 +63,16 @@ public:
 private:
     void Run(TOpeData& op, TSysFuncMan& env, TTempScope& temps);
     std::vector<TOpeData> ops_;
+    // Storage for the temporaries, kept between runs.
+    std::unique_ptr<TTempScope> temps_;
+    bool running_ = false;
     std::unique_ptr<TCustomParam> result_;
     std::string last_error_;
 };
+
+// Compiles source text into an interpreter (through the stored form). False
+// with the compiler's message in `error` when it does not compile.
+bool CompileExpression(std::string_view text, TMivoParser& parser, std::string* error = nullptr);
 
 // Compiles text at run time and runs it with a fresh interpreter. False when
 // the text is empty or does not compile (the error is not shown). `error`

@@ -1,6 +1,7 @@
 #include "script/param_collection.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <ctime>
 #include <unordered_set>
 
@@ -15,17 +16,48 @@ namespace mivo::script {
 // ---- temporaries ---------------------------------------------------------
 
 TParamCollectionItem* TTempScope::Find(std::string_view name) const {
-    for (const auto& item : items_)
-        if (sjis::SameText(item->Name(), name)) return item.get();
+    for (size_t i = 0; i < active_; ++i)
+        if (sjis::SameText(items_[i]->Name(), name)) return items_[i].get();
     return nullptr;
 }
 
-TParamCollectionItem& TTempScope::Add(std::string name, std::unique_ptr<TCustomParam> p) {
+TParamCollectionItem& TTempScope::Add(std::string_view name, uint8_t kind) {
+    // An evaluation run again creates the same temporaries in the same
+    // order: reuse the storage of the last run when it fits.
+    if (active_ < items_.size()) {
+        TParamCollectionItem& old = *items_[active_];
+        if (old.P().ClassKind() == kind && old.Name() == name) {
+            old.P().ResetValue();
+            ++active_;
+            return old;
+        }
+        items_.resize(active_);
+    }
+    auto p = MakeParam(kind);
+    if (!p) throw Error("不正な変数の型です(" + std::to_string(kind) + ")");
+    auto item = std::make_unique<TParamCollectionItem>(std::move(p));
+    item->SetScratchName(std::string(name));
+    items_.push_back(std::move(item));
+    ++active_;
+    return *items_.back();
+}
+
+void TTempScope::Seed(std::string name, std::unique_ptr<TCustomParam> p) {
+    items_.resize(active_);
     auto item = std::make_unique<TParamCollectionItem>(std::move(p));
     item->SetScratchName(std::move(name));
     items_.push_back(std::move(item));
-    return *items_.back();
+    ++active_;
 }
+
+// Stamps are unique across all collections, so a cached lookup can never be
+// taken for one made in another collection.
+namespace {
+uint64_t NewStamp() {
+    static std::atomic<uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+}  // namespace
 
 // ---- names ---------------------------------------------------------------
 
@@ -34,12 +66,31 @@ void CheckVarName(std::string_view name) {
         throw Error("\"" + SjisToUtf8(name) + "\"：変数名が不正です");
 }
 
-TParamCollection::TParamCollection() {
+TParamCollection::TParamCollection() : stamp_(NewStamp()) {
     for (int i = 0; i < SV_COUNT; ++i) {
         auto item = std::make_unique<TParamCollectionItem>(
             std::make_unique<TParamSystem>(*this, static_cast<uint8_t>(i)));
-        Add(std::move(item), SystemVarInfo(i).name);
+        AddItem(std::move(item), SystemVarInfo(i).name);
     }
+}
+
+TParamCollectionItem& TParamCollection::AddItem(std::unique_ptr<TParamCollectionItem> item, std::string name) {
+    stamp_ = NewStamp();
+    return Add(std::move(item), std::move(name));
+}
+
+void TParamCollection::RenameItem(TParamCollectionItem& item, std::string name) {
+    stamp_ = NewStamp();
+    Rename(item, std::move(name));
+}
+
+TParamCollectionItem* TParamCollection::FindCached(TParamVar& ref) const {
+    if (IsTempName(ref.Name)) return Find(ref.Name);
+    if (ref.CachedStamp == stamp_ && ref.CachedFrame == CurrentFrame) return ref.CachedItem;
+    ref.CachedItem = Find(ref.Name);
+    ref.CachedStamp = stamp_;
+    ref.CachedFrame = CurrentFrame;
+    return ref.CachedItem;
 }
 
 TParamCollection::~TParamCollection() = default;
@@ -47,12 +98,12 @@ TParamCollection::~TParamCollection() = default;
 TParamCollectionItem& TParamCollection::AddParam(uint8_t kind) {
     auto p = MakeParam(kind);
     if (!p) throw Error("不正な変数の型です(" + std::to_string(kind) + ")");
-    return Add(std::make_unique<TParamCollectionItem>(std::move(p)), std::string());
+    return AddItem(std::make_unique<TParamCollectionItem>(std::move(p)), std::string());
 }
 
 void TParamCollection::SetItemName(TParamCollectionItem& item, std::string name) {
     CheckVarName(name);
-    Rename(item, std::move(name));
+    RenameItem(item, std::move(name));
 }
 
 void TParamCollection::SetKind(TParamCollectionItem& item, uint8_t kind) {
@@ -81,9 +132,10 @@ int TParamCollection::IndexOf(std::string_view name) const {
 }
 
 TParamCollectionItem* TParamCollection::Find(std::string_view name) const {
+    // Temporaries belong to the evaluation that runs.
     if (IsTempName(name)) {
-        if (TTempScope* temps = CurrentTemps())
-            if (TParamCollectionItem* t = temps->Find(name)) return t;
+        TTempScope* temps = CurrentTemps();
+        return temps ? temps->Find(name) : nullptr;
     }
     return At(IndexOf(name));
 }
@@ -154,6 +206,7 @@ template <class Pred>
 void TParamCollection::Destroy(Pred&& doomed) {
     auto removed = RemoveIf([&](TParamCollectionItem& item) { return !IsSystem(item) && doomed(item); });
     if (removed.empty()) return;
+    stamp_ = NewStamp();
     std::unordered_set<const TParamCollectionItem*> gone;
     for (const auto& item : removed) gone.insert(item.get());
     // References elsewhere must not keep pointing at destroyed items; they
@@ -177,6 +230,15 @@ bool TParamCollection::VarDelete(std::string_view name) {
 
 void TParamCollection::DeleteFrame(int32_t frame_id) {
     Destroy([&](const TParamCollectionItem& i) { return i.FrameId == frame_id; });
+}
+
+void TParamCollection::RemoveFrame(int32_t frame_id) {
+    DeleteFrame(frame_id);
+    for (int i = 0; i < Count(); ++i) {
+        TParamCollectionItem& item = (*this)[i];
+        if (item.FrameId > frame_id) --item.FrameId;
+    }
+    stamp_ = NewStamp();
 }
 
 void TParamCollection::ResetVars() {
@@ -281,7 +343,7 @@ void TParamCollection::ReadItems(TStream& s) {
         item->Reserved = ReadByte(s);
         item->FrameId = ReadInt32(s);
         item->Local = ReadByte(s);
-        Add(std::move(item), std::move(name));
+        AddItem(std::move(item), std::move(name));
     }
 }
 
@@ -392,7 +454,7 @@ void TParamCollection::PopVars() {
         } else {
             CheckVarName(name);
             item = &AddParam(static_cast<uint8_t>(kind));
-            Rename(*item, name);
+            RenameItem(*item, name);
             item->Param = std::move(fresh);
         }
     }

@@ -23,24 +23,34 @@ enum class VarScope : uint8_t { Global = 0, AutoDelete = 1, Local = 2, Status = 
 // each evaluation (also one nested through "Calc") sees only its own.
 class TTempScope {
 public:
+    // Forgets every temporary but keeps their storage for the next run.
+    void Reset() { active_ = 0; }
     template <class F>
     void ForEach(F&& f) const {
-        for (const auto& item : items_) f(*item);
+        for (size_t i = 0; i < active_; ++i) f(*items_[i]);
     }
     TParamCollectionItem* Find(std::string_view name) const;
-    TParamCollectionItem& Add(std::string name, std::unique_ptr<TCustomParam> p);
+    // A new temporary of a kind (PT_NONE: an element reference).
+    TParamCollectionItem& Add(std::string_view name, uint8_t kind);
     // A temporary created before the evaluation runs (a value handed in).
-    void Seed(std::string name, std::unique_ptr<TCustomParam> p) { Add(std::move(name), std::move(p)); }
+    void Seed(std::string name, std::unique_ptr<TCustomParam> p);
 
 private:
     std::vector<std::unique_ptr<TParamCollectionItem>> items_;
+    size_t active_ = 0;  // items_[0, active_) exist in this run
 };
 
 // Whether a name is an expression temporary ("____" prefix).
 inline bool IsTempName(std::string_view name) { return name.size() >= 4 && name.substr(0, 4) == "____"; }
 
-class TParamCollection : public THashCollection<TParamCollectionItem> {
+class TParamCollection : protected THashCollection<TParamCollectionItem> {
+    using Base = THashCollection<TParamCollectionItem>;
+
 public:
+    using Base::At;
+    using Base::Count;
+    using Base::operator[];
+
     TParamCollection();
     ~TParamCollection() override;
 
@@ -58,6 +68,12 @@ public:
 
     void SetHost(TScriptHost* host) { host_ = host; }
     TScriptHost* Host() const { return host_; }
+
+    // Changes whenever an item is added, renamed or destroyed: a lookup made
+    // at one stamp and frame stays right while both are unchanged.
+    uint64_t Stamp() const { return stamp_; }
+    // Find through a reference's cache.
+    TParamCollectionItem* FindCached(TParamVar& ref) const;
 
     TParamCollectionItem& AddParam(uint8_t kind);
     // Names an item, checking the name.
@@ -78,6 +94,10 @@ public:
     bool VarDelete(std::string_view name);
 
     void DeleteFrame(int32_t frame_id);
+    // A call-stack entry taken out of the middle ("DeleteStack"): its
+    // variables go, and the variables of the frames above it move down one
+    // so that they stay with their frames.
+    void RemoveFrame(int32_t frame_id);
     void ResetVars();
     bool IsSystem(const TParamCollectionItem& item) const;
     void AssignConverted(TParamCollectionItem& item, const TCustomParam& source);
@@ -112,7 +132,11 @@ private:
     void WriteItems(TStream& s, bool status) const;
     void ReadItems(TStream& s);
 
+    TParamCollectionItem& AddItem(std::unique_ptr<TParamCollectionItem> item, std::string name);
+    void RenameItem(TParamCollectionItem& item, std::string name);
+
     TScriptHost* host_ = nullptr;
+    uint64_t stamp_;
     mutable LocalClock clock_;
     std::vector<TTempScope*> temps_;
     std::vector<std::unique_ptr<TParamCollectionItem>> graveyard_;

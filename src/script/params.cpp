@@ -26,11 +26,13 @@ const char* KindDisplayName(uint8_t kind) {
 
 void ThrowBadIndex(int64_t i) { throw Error("[" + std::to_string(i) + "]:配列の添字が不正です"); }
 
-void ThrowBadSizes(const std::vector<int32_t>& sizes) {
+std::string BadSizesMessage(const std::vector<int32_t>& sizes) {
     std::string list;
     for (size_t k = 0; k < sizes.size(); ++k) list += (k ? "," : "") + std::to_string(sizes[k]);
-    throw Error("配列の要素数[" + list + "]が不正です");
+    return "配列の要素数[" + list + "]が不正です";
 }
+
+void ThrowBadSizes(const std::vector<int32_t>& sizes) { throw Error(BadSizesMessage(sizes)); }
 
 void CheckStrLen(int64_t length) {
     if (length > kMaxStrLen) throw Error("文字列が長すぎます(" + std::to_string(length) + "バイト)");
@@ -187,19 +189,19 @@ void TParamValues<T, K>::LoadFromStream(TStream& s, TParamCollection*) {
     std::vector<int32_t> dims = ReadDimsRecord(s);
     int32_t count = ReadInt32(s);
     if (count < 0 || count > kMaxElements || count * kMinStoredSize<T> > Remaining(s))
-        throw FormatError("variable record: bad element count " + std::to_string(count));
+        throw FormatError("variable record: " + BadSizesMessage({count}));
     // The element count must agree with the dims, so that every element the
     // dims promise exists.
     int64_t product = 1;
     for (int32_t d : dims) {
-        if (d < 0) throw FormatError("variable record: bad dimension size " + std::to_string(d));
+        if (d < 0) throw FormatError("variable record: " + BadSizesMessage(dims));
         product *= d;
-        if (product > kMaxElements) throw FormatError("variable record: array too large");
+        if (product > kMaxElements) throw FormatError("variable record: " + BadSizesMessage(dims));
     }
     bool empty_array = count == 0 && (dims.empty() || (dims.size() == 1 && dims[0] == 0));
     if (!empty_array && ((dims.empty() && count != 1) || (!dims.empty() && product != count)))
-        throw FormatError("variable record: " + std::to_string(count) + " elements do not match the dimensions");
-    if (!empty_array && product == 0) throw FormatError("variable record: zero dimension size");
+        throw FormatError("variable record: " + std::to_string(count) + " elements for " + BadSizesMessage(dims));
+    if (!empty_array && product == 0) throw FormatError("variable record: " + BadSizesMessage(dims));
     std::vector<T> values;
     values.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) values.push_back(ReadElement<T>(s));

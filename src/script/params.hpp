@@ -75,6 +75,9 @@ public:
     // Whether this is a system variable.
     virtual bool IsSystemVar() const { return false; }
 
+    // Back to the value of a new parameter of its class.
+    virtual void ResetValue() {}
+
     // Empties an array entirely (zero elements, Dims [0]); the array
     // functions that remove elements leave arrays in this state.
     virtual void MakeEmpty() {}
@@ -93,7 +96,9 @@ public:
 
 // Fails with "[%d]:配列の添字が不正です".
 [[noreturn]] void ThrowBadIndex(int64_t i);
-// Fails with "配列の要素数[%s]が不正です".
+// "配列の要素数[%s]が不正です" with the sizes joined by ",".
+std::string BadSizesMessage(const std::vector<int32_t>& sizes);
+// Fails with that message.
 [[noreturn]] void ThrowBadSizes(const std::vector<int32_t>& sizes);
 // Fails unless the text length stays within kMaxStrLen.
 void CheckStrLen(int64_t length);
@@ -150,6 +155,10 @@ public:
         values_.clear();
         dims_.assign(1, 0);
     }
+    void ResetValue() override {
+        dims_.clear();
+        values_.assign(1, T{});
+    }
 
     const std::vector<T>& Values() const { return values_; }
     std::vector<T>& Values() { return values_; }
@@ -192,6 +201,11 @@ public:
     // reference to a whole variable hands scalar operations on as they are
     // (so writing a plain value still turns an array into a scalar).
     bool IsElement = false;
+    // The item a name was last found as, valid while the collection's
+    // stamp and current frame are those recorded (see TParamCollection).
+    TParamCollectionItem* CachedItem = nullptr;
+    uint64_t CachedStamp = 0;
+    int32_t CachedFrame = 0;
 
     int32_t GetCount() const override;
     void SetCount(int64_t n) override;
@@ -234,6 +248,13 @@ public:
     void MakeEmpty() override;
     const TCustomParam* Forward(int64_t* offset) const override;
     TParamVar* AsRef() override { return this; }
+    void ResetValue() override {
+        Name.clear();
+        Target = nullptr;
+        Flag = 0;
+        ElementIndex = 0;
+        IsElement = false;
+    }
 
     // Binds to an item; when the item itself holds a reference, the binding
     // goes straight to what that reference reaches.

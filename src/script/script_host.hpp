@@ -19,8 +19,8 @@ public:
     // The result of the call being executed ("@Result"); null with no call.
     virtual TCustomParam* CallResult() { return nullptr; }
 
-    // Element `element` of the host-backed system variable `index` (Part of
-    // the table in system_vars.hpp) into `out`, a fresh parameter of the
+    // Element `element` of the host-backed system variable `index` (SV_
+    // codes of system_vars.hpp) into `out`, a fresh parameter of the
     // variable's kind. Untouched, it reads as 0, 0.0, FALSE or "".
     virtual void ReadSystem(int index, int32_t element, TCustomParam& out) {
         (void)index, (void)element, (void)out;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/error.hpp"
+#include "core/sjis.hpp"
 #include "script/jstrings.hpp"
 #include "script/sysfunc_register.hpp"
 
@@ -145,6 +146,19 @@ void IndexOfStrF(TFuncCall& c) {
     c.SetInt(a.FindStr(c.Str(1), case_sensitive, partial));
 }
 
+// The order people expect of a list of names: letters compare without
+// regard to case first ("apple" before "Banana"), and only words that differ
+// in case alone put the lower-case one first. Double-byte characters compare
+// by their codes; second bytes are never folded.
+bool TextOrderLess(const std::string& a, const std::string& b) {
+    int folded = sjis::CompareText(a, b);
+    if (folded != 0) return folded < 0;
+    for (size_t i = 0; i < a.size() && i < b.size(); i += sjis::CharLen(a, i)) {
+        if (a[i] != b[i]) return a[i] > b[i];  // 'a' (0x61) before 'A' (0x41)
+    }
+    return false;
+}
+
 void SortStrF(TFuncCall& c) {
     TCustomParam& a = c.Var(0);
     bool descending = c.Has(1) && c.Bool(1);
@@ -165,7 +179,7 @@ void SortStrF(TFuncCall& c) {
     }
     std::vector<std::string> v;
     for (int64_t i = 0; i < n; ++i) v.push_back(a.GetStrAt(i));
-    std::sort(v.begin(), v.end());
+    std::sort(v.begin(), v.end(), TextOrderLess);
     if (descending) std::reverse(v.begin(), v.end());
     for (int64_t i = 0; i < n; ++i) a.SetStrAt(i, v[static_cast<size_t>(i)]);
 }

@@ -28,16 +28,8 @@ struct ScriptEnv {
     // "error: ..." when it does not compile.
     std::string Run(const std::string& text) {
         TMivoParser parser;
-        try {
-            TBuildMivoParser build;
-            build.Build(text);
-            TMemoryStream stream;
-            build.SaveToStream(stream);
-            stream.SetPosition(0);
-            parser.LoadFromStream(stream);
-        } catch (const std::exception& e) {
-            return std::string("error: ") + e.what();
-        }
+        std::string error;
+        if (!CompileExpression(text, parser, &error)) return "error: " + error;
         parser.Execute(funcs);
         last_error = parser.LastError();
         return parser.Result() ? parser.Result()->AsStr() : "(none)";

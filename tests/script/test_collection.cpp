@@ -71,6 +71,21 @@ TEST(Collection, AutoDeleteGoesWithItsFrameAndStatusKeepsItsValue) {
     EXPECT_NE(vars.Find("st"), nullptr);
 }
 
+TEST(Collection, RemovingAFrameMovesTheFramesAboveDown) {
+    TParamCollection vars;
+    vars.CurrentFrame = 1;
+    vars.VarNew("one", PT_INT, VarScope::AutoDelete, nullptr);
+    vars.CurrentFrame = 2;
+    vars.VarNew("two", PT_INT, VarScope::Local, nullptr);
+    vars.CurrentFrame = 3;
+    vars.VarNew("three", PT_INT, VarScope::Local, nullptr);
+    vars.RemoveFrame(2);
+    vars.CurrentFrame = 2;
+    EXPECT_EQ(vars.Find("two"), nullptr);
+    ASSERT_NE(vars.Find("three"), nullptr);
+    EXPECT_EQ(vars.Find("one")->FrameId, 1);
+}
+
 TEST(Collection, SaveWritesTargetsBeforeReferences) {
     TParamCollection vars;
     TParamCollectionItem& ref = vars.AddParam(PT_NONE);

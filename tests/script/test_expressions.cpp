@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/error.hpp"
 #include "script_env.hpp"
 
 namespace mivo::script::testing {
@@ -34,6 +35,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Case{"", "x = 1 + 2 * 3", "x", "7"}, Case{"", "x = (1 + 2) * 3", "x", "9"},
                       Case{"", "x = 10 - 4 - 3", "x", "3"}, Case{"", "x = 7 / 2", "x", "3"},
                       Case{"", "x = 7.0 / 2", "x", "3"}, Case{"", "f = 7.0 / 2", "f", "3.5"},
+                      // Integer operands divide as integers: the temporary holds 3.
+                      Case{"", "f = 7 / 2", "f", "3"}, Case{"", "x = 2.5 * 2", "x", "5"},
                       Case{"", "x = -3 * 2", "x", "-6"}, Case{"", "x = 2 * -3", "x", "-6"},
                       Case{"", "x = --3", "x", "3"}, Case{"", "x = +5", "x", "5"},
                       Case{"", "x = -7 / 2", "x", "-3"}, Case{"", "x = -7 % 3", "x", "-1"},
@@ -182,6 +185,28 @@ TEST(Expression, AssignToTargetKeepsQuotesAsData) {
     EXPECT_FALSE(AssignToTarget("a[", value, env.funcs));
 }
 
+TEST(Expression, OneCompiledExpressionRunsAgainstSeveralCollections) {
+    TMivoParser parser;
+    ASSERT_TRUE(CompileExpression("x = x + 1", parser));
+    auto first = std::make_unique<ScriptEnv>();
+    first->Declare("x", PT_INT).SetInt(1);
+    parser.Execute(first->funcs);
+    ScriptEnv second;
+    second.Declare("x", PT_INT).SetInt(10);
+    first.reset();  // the items the first run found are gone
+    parser.Execute(second.funcs);
+    parser.Execute(second.funcs);
+    EXPECT_EQ(second.Var("x").AsInt(), 12);
+    // A variable created after a run is found by the next one.
+    TMivoParser other;
+    ASSERT_TRUE(CompileExpression("y = 3", other));
+    other.Execute(second.funcs);
+    EXPECT_EQ(other.LastError(), "\"y\" 変数がありません");
+    second.Declare("y", PT_INT);
+    other.Execute(second.funcs);
+    EXPECT_EQ(second.Var("y").AsInt(), 3);
+}
+
 TEST(Expression, ResultIsNoneWhenTheLastOperationDidNotRun) {
     ScriptEnv env;
     EXPECT_EQ(env.Run("nothing + 1"), "(none)");
@@ -239,6 +264,16 @@ TEST(Compiler, StoredFormIsByteExact) {
     TMemoryStream again;
     parser.SaveToStream(again);
     EXPECT_EQ(again.Bytes(), expect);
+}
+
+TEST(Compiler, LongTextCompilesAndTooLongIsRefused) {
+    std::string text = "x = 0";
+    while (text.size() + 13 <= TBuildMivoParser::kMaxSourceLength) text += " + (1) * \"2\"";
+    TBuildMivoParser build;
+    build.Build(text);
+    EXPECT_GT(build.Operations().size(), 3000u);
+    text += std::string(TBuildMivoParser::kMaxSourceLength, ' ');
+    EXPECT_THROW(build.Build(text), Error);
 }
 
 TEST(Compiler, OperandKinds) {

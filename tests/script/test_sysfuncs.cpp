@@ -127,6 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"IndexOfStr(t, \"B\", FALSE)", "0"}, Case{"IndexOfStr(t, \"A\", FALSE, TRUE)", "1"},
                       Case{"SortStr(t) ;; ArrayToString(t, \",\")", "a,b,b"},
                       Case{"SortStr(t, TRUE) ;; ArrayToString(t, \",\")", "b,b,a"},
+                      Case{"StringToArray(\"b,B,a,C,A\", t, \",\") ;; SortStr(t) ;; ArrayToString(t, \",\")", "a,A,b,B,C"},
                       Case{"SortStr(a, FALSE, TRUE) ;; ArrayToString(a, \",\")", "0,0,3,4"},
                       Case{"UniqueArray(t) ;; ArrayToString(t, \",\")", "b,a"},
                       Case{"TrimArray(a)", "2"}, Case{"TrimArray(a) ;; ArrayToString(a, \",\")", "3,4"},
@@ -178,7 +179,7 @@ TEST(Functions, LaterSubsystemsFailClearlyUntilAHostProvidesThem) {
 TEST(Functions, WritingIntoAConstantArgumentLeavesTheExpressionAlone) {
     ScriptEnv env;
     TBuildMivoParser build;
-    build.Build("Delete(\"abc\", 1, 1) ++ Length(\"abc\")");
+    build.Build("DecodeTime(0.75, 1, 2, 3) ++ Delete(\"abc\", 1, 1)");
     TMemoryStream stream;
     build.SaveToStream(stream);
     stream.SetPosition(0);

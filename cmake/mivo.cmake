@@ -19,6 +19,7 @@ function(mivo_test name)
   target_compile_definitions(${name} PRIVATE
     MIVO_SOURCE_DIR="${PROJECT_SOURCE_DIR}" MIVO_BINARY_DIR="${PROJECT_BINARY_DIR}")
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
   add_dependencies(mivo_tests ${name})
 endfunction()
 

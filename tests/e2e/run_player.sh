@@ -12,9 +12,10 @@ check() { # name expected actual
     fi
 }
 
-want=$'Visits\t1\ni\t11\nmood\tfine!\nsquares[0]\t49\ntotal\t50'
-got=$("$player" --headless --print-vars "$demo" 2>/dev/null)
-check "demo runs to its end" "$want" "$got"
+here=$(dirname "$0")
+want=$'Visits\t1\nclicks\t3\ni\t11\nmood\tfine!\nsquares[0]\t49\ntotal\t50'
+got=$("$player" --headless --print-vars --input "$here/demo_clicks.txt" "$demo" 2>/dev/null)
+check "demo runs to its end, ended by three left clicks" "$want" "$got"
 
 got=$("$player" --headless --print-vars --frames 3 "$demo" 2>/dev/null | grep '^total')
 check "--frames stops early" $'total\t0' "$got"

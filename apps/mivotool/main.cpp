@@ -4,9 +4,16 @@
 #include <string>
 
 #include "core/error.hpp"
+#include "data/streams.hpp"
 #include "tool.hpp"
 
 namespace mivotool {
+
+std::string ReadFileBytes(const std::string& path) {
+    mivo::TMemoryStream m;
+    m.LoadFromFile(path);
+    return std::move(m.Bytes());
+}
 
 bool WantsHelp(const Args& args) {
     for (const std::string& a : args)

@@ -15,12 +15,6 @@ namespace mivotool {
 
 namespace {
 
-std::string ReadInput(const std::string& path) {
-    mivo::TMemoryStream m;
-    m.LoadFromFile(path);
-    return std::move(m.Bytes());
-}
-
 // The page's own name, as a game would ask for it.
 std::string PageName(const std::string& path) {
     return mivo::Utf8ToSjis(std::filesystem::path(path).filename().string());
@@ -29,13 +23,13 @@ std::string PageName(const std::string& path) {
 int RunPage(const Args& args) {
     if (args.size() == 2 && args[0] == "dump") {
         mivo::TPage page;
-        page.Load(ReadInput(args[1]), PageName(args[1]));
+        page.Load(ReadFileBytes(args[1]), PageName(args[1]));
         std::fputs(mivo::DumpPageSource(page).c_str(), stdout);
         return kOk;
     }
     if (args.size() == 3 && args[0] == "build") {
         mivo::TPage page;
-        mivo::BuildPageFromSource(ReadInput(args[1]), args[1], PageName(args[2]), page);
+        mivo::BuildPageFromSource(ReadFileBytes(args[1]), args[1], PageName(args[2]), page);
         mivo::WriteFileAtomically(args[2], page.Serialize());
         return kOk;
     }

@@ -11,20 +11,14 @@ namespace mivotool {
 
 namespace {
 
-std::string ReadInput(const std::string& path) {
-    mivo::TMemoryStream m;
-    m.LoadFromFile(path);
-    return std::move(m.Bytes());
-}
-
 int RunProject(const Args& args) {
     if (args.size() == 2 && args[0] == "dump") {
-        auto p = mivo::TProjectSetting::Parse(ReadInput(args[1]), args[1]);
+        auto p = mivo::TProjectSetting::Parse(ReadFileBytes(args[1]), args[1]);
         std::fputs(mivo::DumpProjectSource(p).c_str(), stdout);
         return kOk;
     }
     if (args.size() == 3 && args[0] == "build") {
-        auto p = mivo::ParseProjectSource(ReadInput(args[1]), args[1]);
+        auto p = mivo::ParseProjectSource(ReadFileBytes(args[1]), args[1]);
         mivo::WriteFileAtomically(args[2], p.Serialize());
         return kOk;
     }

@@ -12,6 +12,7 @@
 #include "script/mivo_parser.hpp"
 #include "script/param_collection.hpp"
 #include "script/sysfuncs.hpp"
+#include "script/var_listing.hpp"
 #include "tool.hpp"
 
 namespace mivotool {
@@ -78,31 +79,13 @@ void Create(TParamCollection& vars, const Declared& d) {
     }
 }
 
-// Element i of an array as [a,b,...] of its dims.
-std::string IndexText(const std::vector<int32_t>& dims, int64_t i) {
-    std::vector<int64_t> index(dims.size());
-    for (size_t k = dims.size(); k-- > 0;) {
-        index[k] = i % dims[k];
-        i /= dims[k];
-    }
-    std::string out = "[";
-    for (size_t k = 0; k < index.size(); ++k) out += (k ? "," : "") + std::to_string(index[k]);
-    return out + "]";
-}
-
 void PrintVars(TParamCollection& vars, const std::vector<Declared>& declared) {
     std::map<std::string, const TParamCollectionItem*> sorted;
     for (const Declared& d : declared)
         if (const TParamCollectionItem* item = vars.Find(d.name)) sorted[item->Name()] = item;
-    for (const auto& [name, item] : sorted) {
-        const TCustomParam& p = item->P();
-        std::vector<int32_t> dims = p.Dims();
-        if (dims.empty()) {
-            PrintLine(name + "\t" + p.AsStr());
-            continue;
-        }
-        for (int64_t i = 0; i < p.GetCount(); ++i) PrintLine(name + IndexText(dims, i) + "\t" + p.GetStrAt(i));
-    }
+    std::vector<std::string> lines;
+    for (const auto& [name, item] : sorted) AppendVariableLines(name, item->P(), lines);
+    for (const std::string& line : lines) PrintLine(line);
 }
 
 int RunEval(const Args& args) {

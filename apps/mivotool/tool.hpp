@@ -24,6 +24,9 @@ struct Command {
     int (*run)(const Args& args);
 };
 
+// A whole input file; raises an Error naming it.
+std::string ReadFileBytes(const std::string& path);
+
 // True when args ask for help (-h or --help anywhere).
 bool WantsHelp(const Args& args);
 

@@ -155,26 +155,34 @@ bool TProject::LocateData() {
     }
     // 5./6. A disc holding the game, asked for until found or given up.
     while (true) {
-        for (const std::string& root : ctx_.files.CdRoots()) {
-            auto gd = FindFileUnder(root, "game.dat");
-            auto id = FindFileUnder(root, "install.dat");
-            if (!gd || !id) continue;
-            try {
-                TMemoryStream m;
-                m.LoadFromFile(*id);
-                if (TMivoInstallSet::Parse(m.Bytes(), *id).project_name == install_project_) {
-                    ctx_.files.AddArchive(*gd);
-                    return true;
-                }
-            } catch (const Error&) {
-            }
-        }
+        if (AddDiscArchives([&](const TMivoInstallSet& r) { return r.project_name == install_project_; }, true))
+            return true;
         if (Ask(Utf8ToSjis("ディスクを入れてください"), Utf8ToSjis("情報"), MsgButtons::OkCancel, MsgIcon::Information,
                 MsgResult::Cancel) == MsgResult::Ok)
             continue;
         if (Ask(setting_.exit_notice, setting_.name, MsgButtons::OkCancel, MsgIcon::Question, MsgResult::Ok) == MsgResult::Ok)
             return false;
     }
+}
+
+bool TProject::AddDiscArchives(const std::function<bool(const TMivoInstallSet&)>& wanted, bool first_only) {
+    bool found = false;
+    for (const std::string& root : ctx_.files.CdRoots()) {
+        auto gd = FindFileUnder(root, "game.dat");
+        auto id = FindFileUnder(root, "install.dat");
+        if (!gd || !id) continue;
+        try {
+            TMemoryStream m;
+            m.LoadFromFile(*id);
+            if (!wanted(TMivoInstallSet::Parse(m.Bytes(), *id))) continue;
+            ctx_.files.AddArchive(*gd);
+            found = true;
+            if (first_only) break;
+        } catch (const Error&) {
+            // A disc with an unreadable record is not this game's.
+        }
+    }
+    return found;
 }
 
 bool TProject::PageExists(std::string_view name) {
@@ -206,23 +214,10 @@ bool TProject::DiskChange(int32_t disk) {
         if (Ask(FormatDiskPrompt(setting_.disk_prompt, disk), setting_.name, MsgButtons::OkCancel,
                 MsgIcon::Information, MsgResult::Cancel) == MsgResult::Ok) {
             // 3. Every disc of this game with that number.
-            bool found = false;
-            for (const std::string& root : ctx_.files.CdRoots()) {
-                auto gd = FindFileUnder(root, "game.dat");
-                auto id = FindFileUnder(root, "install.dat");
-                if (!gd || !id) continue;
-                try {
-                    TMemoryStream m;
-                    m.LoadFromFile(*id);
-                    TMivoInstallSet rec = TMivoInstallSet::Parse(m.Bytes(), *id);
-                    if (rec.project_name == setting_.name && rec.disk == disk - 1) {
-                        ctx_.files.AddArchive(*gd);
-                        found = true;
-                    }
-                } catch (const Error&) {
-                }
-            }
-            if (found) return true;
+            if (AddDiscArchives(
+                    [&](const TMivoInstallSet& r) { return r.project_name == setting_.name && r.disk == disk - 1; },
+                    false))
+                return true;
             continue;
         }
         // 4. Giving up ends the game.

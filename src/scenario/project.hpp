@@ -82,6 +82,8 @@ public:
 private:
     bool LocateData();
     bool DiskChange(int32_t disk);
+    // Adds the game.dat of each mounted disc whose install.dat is wanted.
+    bool AddDiscArchives(const std::function<bool(const TMivoInstallSet&)>& wanted, bool first_only);
     MsgResult Ask(const std::string& text_sjis, const std::string& caption_sjis, MsgButtons buttons, MsgIcon icon,
                   MsgResult headless);
 

@@ -1,5 +1,6 @@
 #include "shell/command_line.hpp"
 
+#include <cstdint>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -32,6 +33,16 @@ const char* PlayerUsage() {
            "  --version         the version\n";
 }
 
+namespace {
+// A whole number within [lo, hi], or the usage error.
+long long Count(const std::string& option, const std::string& v, long long lo, long long hi) {
+    char* end = nullptr;
+    long long n = std::strtoll(v.c_str(), &end, 10);
+    if (v.empty() || *end || n < lo || n > hi) throw std::invalid_argument(option + " needs a number, not " + v);
+    return n;
+}
+}  // namespace
+
 PlayerOptions ParsePlayerOptions(const std::vector<std::string>& args) {
     PlayerOptions o;
     if (!args.empty() && sjis::SameText(args[0], "/config")) {
@@ -47,10 +58,7 @@ PlayerOptions ParsePlayerOptions(const std::vector<std::string>& args) {
         if (a == "--headless") {
             o.headless = true;
         } else if (a == "--frames") {
-            const std::string& v = value();
-            char* end = nullptr;
-            o.frames = std::strtoll(v.c_str(), &end, 10);
-            if (v.empty() || *end || o.frames < 0) throw std::invalid_argument("--frames needs a count, not " + v);
+            o.frames = Count(a, value(), 0, INT64_MAX);
         } else if (a == "--trace") {
             o.trace = true;
         } else if (a == "--print-vars") {
@@ -60,20 +68,12 @@ PlayerOptions ParsePlayerOptions(const std::vector<std::string>& args) {
         } else if (a == "--screenshot") {
             o.screenshot = value();
         } else if (a == "--screenshot-every") {
-            const std::string& k = value();
-            char* end = nullptr;
-            o.screenshot_every = std::strtoll(k.c_str(), &end, 10);
-            if (k.empty() || *end || o.screenshot_every <= 0)
-                throw std::invalid_argument("--screenshot-every needs a frame count, not " + k);
+            o.screenshot_every = Count(a, value(), 1, INT64_MAX);
             o.screenshot_dir = value();
         } else if (a == "--input") {
             o.input = value();
         } else if (a == "--scale") {
-            const std::string& v = value();
-            char* end = nullptr;
-            long n = std::strtol(v.c_str(), &end, 10);
-            if (v.empty() || *end || n < 1 || n > 8) throw std::invalid_argument("--scale takes 1 to 8, not " + v);
-            o.scale = static_cast<int>(n);
+            o.scale = static_cast<int>(Count(a, value(), 1, 8));
         } else if (a == "--integer-scale") {
             o.integer_scale = true;
         } else if (a == "--fullscreen") {

@@ -7,6 +7,9 @@ GENERATOR  := Ninja
 JOBS       ?= $(shell nproc)
 LAUNCHER   := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 CMAKE_ARGS ?=
+# One compiler cache for every checkout on the machine.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := true
 
 .PHONY: all setup configure build play test test-asan bench fuzz clean format
 

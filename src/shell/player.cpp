@@ -137,6 +137,7 @@ int RunWindowed(const PlayerOptions& options) {
     GameClock& clock = game->state.clock;
     clock.Start(static_cast<int64_t>(window->Ticks()));
     long long frame = 0;
+    int64_t rate_start = static_cast<int64_t>(window->Ticks());
     while (!game->state.terminate) {
         WindowEvent e;
         while (window->Poll(e)) {
@@ -162,6 +163,13 @@ int RunWindowed(const PlayerOptions& options) {
             game->FrameStep(window.get());
             ++frame;
             if (options.frames >= 0 && frame >= options.frames) break;
+        }
+        // The frame rate, over windows of two seconds.
+        if (int64_t elapsed = start - rate_start; elapsed >= 2000) {
+            TScreenManager& screen = game->Screen();
+            screen.frame_rate = screen.present_count * 1000.0 / static_cast<double>(elapsed);
+            screen.present_count = 0;
+            rate_start = start;
         }
         window->Wait(GameClock::PacingSleep(start, static_cast<int64_t>(window->Ticks())));
     }

@@ -18,12 +18,23 @@
 #include "script/sysfuncs.hpp"
 #include "script/var_listing.hpp"
 
+// Records what would have been shown, and answers as an unattended run does.
+struct RecordingDialogs : mivo::IDialogs {
+    std::vector<std::string> shown;
+    mivo::MsgResult Show(const std::string& text, const std::string&, mivo::MsgButtons, mivo::MsgIcon,
+                         mivo::MsgResult headless) override {
+        shown.push_back(text);
+        return headless;
+    }
+};
+
 class GameHarness {
 public:
     // pages: name ("start" -> start.zsb) -> source text.
     using Pages = std::vector<std::pair<std::string, std::string>>;
     GameHarness(const GameHarness&) = delete;
-    GameHarness(std::initializer_list<std::pair<std::string, std::string>> pages) : GameHarness(Pages(pages)) {}
+    GameHarness(std::initializer_list<std::pair<std::string, std::string>> pages, const std::string& project_extra = "")
+        : GameHarness(Pages(pages), project_extra) {}
     explicit GameHarness(const Pages& pages, const std::string& project_extra = "") {
         std::string project = "version 116\nname \"test\"\nstart_page \"start.zsb\"\n" + project_extra;
         dir_.Write("src/project.txt", project);
@@ -65,6 +76,7 @@ public:
     mivo::PlayerState& State() { return state_; }
     mivo::script::TParamCollection& Vars() { return vars_; }
     const std::string& TraceText() const { return trace_; }
+    const std::vector<std::string>& Shown() const { return dialogs_.shown; }
 
 private:
     ScratchDir dir_;
@@ -73,6 +85,6 @@ private:
     mivo::TVrFileManager files_;
     mivo::script::TParamCollection vars_;
     mivo::script::TSysFuncMan funcs_{vars_};
-    mivo::StderrDialogs dialogs_;
+    RecordingDialogs dialogs_;
     std::unique_ptr<mivo::TProject> project_;
 };

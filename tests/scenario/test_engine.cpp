@@ -279,3 +279,21 @@ TEST(Engine, PersistentFormRoundTrip) {
     EXPECT_EQ(a.Var("n"), "42");
     EXPECT_EQ(b.Var("n"), "42");
 }
+
+TEST(Project, PagesOnAnotherDisc) {
+    GameHarness g({{"start", "Wait\n"}}, "media_extensions \".wav.ogg\"\ndisk \"movie\" 2\ndisk_prompt \"disc %d please\"\nexit_notice \"bye\"\n");
+    // Media of another disc never ask for it.
+    EXPECT_FALSE(g.Project().PageExists("movie\\op.ogg"));
+    EXPECT_TRUE(g.Shown().empty());
+    // Nor does a file of no disc.
+    EXPECT_FALSE(g.Project().PageExists("other\\a.zsb"));
+    EXPECT_FALSE(g.Project().PageExists(""));
+    EXPECT_TRUE(g.Project().PageExists("start.zsb"));
+    EXPECT_TRUE(g.Shown().empty());
+    // A page there does: unattended, the disc is refused and the game ends.
+    EXPECT_FALSE(g.Project().PageExists("MOVIE\\scene.zsb"));
+    ASSERT_EQ(g.Shown().size(), 2u);
+    EXPECT_EQ(g.Shown()[0], "disc 2 please");
+    EXPECT_EQ(g.Shown()[1], "bye");
+    EXPECT_TRUE(g.State().terminate);
+}

@@ -56,6 +56,8 @@ public:
     virtual bool IsFullScreen() const = 0;
     virtual std::vector<DisplayMode> DisplayModes() const = 0;
     virtual void SetTitle(const std::string& utf8) = 0;
+    // Moves the pointer to a game-screen position.
+    virtual void MoveCursor(int32_t x, int32_t y) = 0;
     // The picture as shown in the window (for screenshots of the window).
     virtual bool ReadBack(std::vector<uint32_t>& pixels, int& width, int& height) = 0;
 };

@@ -367,6 +367,22 @@ MsgResult SdlWindow::Show(const std::string& text, const std::string& caption, M
     return box.answer;
 }
 
+void SdlWindow::MoveCursor(int32_t x, int32_t y) {
+    const ScreenLayout& l = impl_->layout;
+    if (l.game_width <= 0 || l.game_height <= 0) return;
+    // Output pixels to window points (they differ on high-density displays).
+    int ow = 0, oh = 0, ww = 0, wh = 0;
+    SDL_GetRendererOutputSize(impl_->renderer, &ow, &oh);
+    SDL_GetWindowSize(impl_->window, &ww, &wh);
+    int64_t px = l.x + (int64_t(x) * l.width + l.width / 2) / l.game_width;
+    int64_t py = l.y + (int64_t(y) * l.height + l.height / 2) / l.game_height;
+    if (ow > 0 && oh > 0) {
+        px = px * ww / ow;
+        py = py * wh / oh;
+    }
+    SDL_WarpMouseInWindow(impl_->window, static_cast<int>(px), static_cast<int>(py));
+}
+
 std::string SdlWindow::RendererName() const {
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(impl_->renderer, &info) != 0) return "unknown";

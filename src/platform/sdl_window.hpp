@@ -37,6 +37,7 @@ public:
     std::vector<DisplayMode> DisplayModes() const override;
     void SetTitle(const std::string& utf8) override;
     bool ReadBack(std::vector<uint32_t>& pixels, int& width, int& height) override;
+    void MoveCursor(int32_t x, int32_t y) override;
 
     MsgResult Show(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon,
                    MsgResult headless_answer) override;

@@ -293,6 +293,16 @@ void TProject::WriteSystem(int index, const script::TCustomParam& value) {
     switch (index) {
         case script::SV_LCLICK: in.left_click = value.AsBool(); break;  // FALSE consumes a click
         case script::SV_RCLICK: in.right_click = value.AsBool(); break;
+        case script::SV_MOUSEX:
+        case script::SV_MOUSEY: {
+            // The pointer moves; the other coordinate stays.
+            int32_t x = index == script::SV_MOUSEX ? value.AsInt() : in.mouse_x;
+            int32_t y = index == script::SV_MOUSEY ? value.AsInt() : in.mouse_y;
+            in.mouse_x = x;
+            in.mouse_y = y;
+            if (ctx_.move_cursor) ctx_.move_cursor(x, y);
+            break;
+        }
         default: break;
     }
 }

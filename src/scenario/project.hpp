@@ -35,6 +35,9 @@ struct ProjectContext {
     // Whether a component of that full name exists (the component world
     // answers; without one nothing exists).
     std::function<bool(std::string_view)> component_exists;
+    // Moves the pointer to a game-screen position ("@MouseX", "@MouseY"
+    // written); null without a window.
+    std::function<void(int32_t, int32_t)> move_cursor;
 };
 
 class TProject : public TEngineHost, public script::TScriptHost {

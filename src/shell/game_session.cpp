@@ -29,7 +29,10 @@ GameSession::GameSession(const PlayerOptions& options, IDialogs& dialogs) : opti
     std::function<void(const std::string&)> trace;
     if (options.trace) trace = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     ProjectContext ctx{files_, vars_, funcs_, dialogs_, state, !options.data.empty(), cwd, trace,
-                       [this] { state.terminate = true; }, nullptr};
+                       [this] { state.terminate = true; }, nullptr,
+                       [this](int32_t x, int32_t y) {
+                           if (window_) window_->MoveCursor(x, y);
+                       }};
     project_ = std::make_unique<TProject>(ctx);
     const TProjectSetting& s = project_->Setting();
     if (s.screen_width <= 0 || s.screen_height <= 0 || s.screen_width > 8192 || s.screen_height > 8192)

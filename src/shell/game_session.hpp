@@ -40,6 +40,8 @@ public:
     TScreenManager& Screen() { return *screen_; }
     script::TParamCollection& Vars() { return vars_; }
     std::string ProjectNameUtf8() const;
+    // The window the game shows in (null headless).
+    void AttachWindow(IWindow* window) { window_ = window; }
 
 private:
     const PlayerOptions& options_;
@@ -50,6 +52,7 @@ private:
     std::unique_ptr<TProject> project_;
     std::unique_ptr<TScreenManager> screen_;
     int skip_draw_ = 0;
+    IWindow* window_ = nullptr;
 };
 
 // The close question of the toolbar's "終了", in Japanese when the user's

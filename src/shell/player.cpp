@@ -126,6 +126,7 @@ int RunWindowed(const PlayerOptions& options) {
         wo.renderer = options.renderer;
         window = SdlWindow::Create(wo);
         relay.to = window.get();
+        game->AttachWindow(window.get());
         game->Screen().SetModes(window->DisplayModes(), 32);
         game->state.full_screen = window->IsFullScreen();
     } catch (const std::exception& e) {
@@ -174,6 +175,7 @@ int RunWindowed(const PlayerOptions& options) {
         window->Wait(GameClock::PacingSleep(start, static_cast<int64_t>(window->Ticks())));
     }
     game->Shutdown();
+    game->AttachWindow(nullptr);
     int status = 0;
     if (!options.screenshot.empty()) {
         try {

@@ -80,6 +80,7 @@ struct RecordingWindow : IWindow {
     std::vector<DisplayMode> DisplayModes() const override { return {}; }
     void SetTitle(const std::string&) override {}
     bool ReadBack(std::vector<uint32_t>&, int&, int&) override { return false; }
+    void MoveCursor(int32_t, int32_t) override {}
 };
 }  // namespace
 

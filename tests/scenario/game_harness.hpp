@@ -44,7 +44,7 @@ public:
         files_.AddArchive(dir_ / "out/game.dat");
         mivo::ProjectContext ctx{files_, vars_, funcs_, dialogs_, state_, true, dir_ / "out",
                                  [this](const std::string& l) { trace_ += l + "\n"; }, nullptr,
-                                 [](std::string_view n) { return n == "button"; }};
+                                 [](std::string_view n) { return n == "button"; }, nullptr};
         project_ = std::make_unique<mivo::TProject>(ctx);
     }
 

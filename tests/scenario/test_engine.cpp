@@ -297,3 +297,19 @@ TEST(Project, PagesOnAnotherDisc) {
     EXPECT_EQ(g.Shown()[1], "bye");
     EXPECT_TRUE(g.State().terminate);
 }
+
+TEST(Project, InputSystemVariables) {
+    GameHarness g({{"start",
+                    "VarNew name=seen type=bool value=FALSE runon\n"
+                    "Calc expr=\"@MouseX = 50\" runon\n"
+                    "Calc expr=\"@MouseY = 60\" runon\n"
+                    "Wait cond=\"@KeyPush[13] == FALSE\" runon\n"
+                    "Calc expr=\"seen = @KeyPush[13] ++ \\\"\\\"\" runon\n"
+                    "Wait\n"}});
+    g.Frames(2);
+    EXPECT_EQ(g.State().input.mouse_x, 50);
+    EXPECT_EQ(g.State().input.mouse_y, 60);
+    g.State().input.SetKey(13, true);
+    g.Frames(1);
+    EXPECT_EQ(g.Var("seen"), "TRUE");
+}

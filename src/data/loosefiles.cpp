@@ -16,15 +16,6 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool IsDirectory(const std::string& path) {
-    struct stat st{};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool IsRegular(const std::string& path) {
-    struct stat st{};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 std::string JoinPath(const std::string& dir, const std::string& part) {
     if (dir.empty()) return part;
@@ -62,7 +53,7 @@ std::string GameNameOf(const std::string& disk_name) {
 // then a case-insensitive scan of the directory.
 std::optional<std::string> FindPart(const std::string& dir, const std::string& part, bool want_dir) {
     std::string utf8 = SjisToUtf8(part);
-    auto ok = [&](const std::string& p) { return want_dir ? IsDirectory(p) : IsRegular(p); };
+    auto ok = [&](const std::string& p) { return want_dir ? IsDirectory(p) : IsRegularFile(p); };
     for (const std::string* cand : {&part, static_cast<const std::string*>(&utf8)}) {
         std::string p = JoinPath(dir, *cand);
         if (ok(p)) return p;
@@ -86,6 +77,16 @@ std::optional<std::string> FindPart(const std::string& dir, const std::string& p
 }
 
 }  // namespace
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
 
 std::optional<std::vector<std::string>> SplitGameName(std::string_view name) {
     if (name.empty() || IsSeparator(name[0])) return std::nullopt;
@@ -158,7 +159,7 @@ std::vector<std::string> ListFilesUnder(const std::string& root, std::string_vie
                 std::string game = rel + GameNameOf(n);
                 if (IsDirectory(p))
                     walk(p, game + "\\", depth + 1);
-                else if (IsRegular(p))
+                else if (IsRegularFile(p))
                     out.push_back(game);
             }
         };

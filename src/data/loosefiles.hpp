@@ -10,6 +10,10 @@
 
 namespace mivo {
 
+// Whether a path is a regular file / a folder (following links).
+bool IsRegularFile(const std::string& path);
+bool IsDirectory(const std::string& path);
+
 // Splits a game name into its folder parts (double-byte aware: a 0x5C trail
 // byte is not a separator; '/' also separates). Returns nothing when the name
 // is absolute or steps upwards.

@@ -28,19 +28,9 @@ constexpr int32_t kMaxVersion = 102;
 constexpr int32_t kMaxNameLength = 0x10000;
 constexpr int64_t kMaxSideFile = int64_t{1} << 30;
 
-bool IsRegularFile(const std::string& path) {
-    struct stat st{};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 std::string WithSlash(std::string dir) {
     if (dir.empty() || dir.back() != '/') dir += '/';
     return dir;
-}
-
-std::string LowerAscii(std::string s) {
-    for (char& c : s) c = sjis::AsciiLower(c);
-    return s;
 }
 
 // Reads the last two bytes of a file (the trailer marker "zv", the resource
@@ -125,7 +115,7 @@ void Scramble(std::vector<int64_t>& offsets) {
 // Layered images are deflated whatever their size. Files without the
 // signature (the oldest format) are known by their extension.
 bool IsLayeredImageFile(std::string_view name, std::string_view bytes) {
-    return IsLayeredImage(bytes.data(), bytes.size()) || LowerAscii(GameExtensionOf(name)) == ".vkx";
+    return IsLayeredImage(bytes.data(), bytes.size()) || sjis::LowerCase(GameExtensionOf(name)) == ".vkx";
 }
 
 bool IsMediaName(std::string_view name) {
@@ -193,7 +183,7 @@ void TVrFileCollection::Open(const std::string& file, bool keep_folder) {
 
     auto src = std::make_unique<TTpBigFileStream>(file, fmOpenRead | fmShareDenyWrite);
     int64_t size = src->GetSize();
-    std::string ext = LowerAscii(std::filesystem::path(file).extension().string());
+    std::string ext = sjis::LowerCase(std::filesystem::path(file).extension().string());
     bool trailer_ext = ext == ".exe" || ext == ".scr";
     // A file whose last two bytes are "zv" (and that is not an archive from its
     // first byte) carries its archive in the trailer form, whatever its name.

@@ -19,11 +19,6 @@ namespace {
 const char* const kDefaultDiskPrompt = "ディスク%dを入れてから[OK]をクリックしてください";
 const char* const kDefaultExitNotice = "終了します";
 
-bool IsFile(const std::string& p) {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(p, ec);
-}
-
 // "%d" of the disk prompt, without handing game text to printf.
 std::string FormatDiskPrompt(const std::string& prompt, int32_t disk) {
     std::string out;
@@ -136,7 +131,7 @@ bool TProject::Step() { return callman_ ? callman_->Step() : true; }
 bool TProject::LocateData() {
     // 1. install.dat beside the program makes its folder the loose-file folder.
     std::string install = (std::filesystem::path(ctx_.program_dir) / "install.dat").string();
-    if (IsFile(install) && ctx_.files.LooseDirectory().empty()) ctx_.files.SetLooseDirectory(ctx_.program_dir);
+    if (IsRegularFile(install) && ctx_.files.LooseDirectory().empty()) ctx_.files.SetLooseDirectory(ctx_.program_dir);
     // 2. Without an installation record the game cannot be found.
     if (!ctx_.files.Exists("install.dat")) {
         Ask(Utf8ToSjis("インストールし直してください"), Utf8ToSjis("情報"), MsgButtons::Ok, MsgIcon::Information, MsgResult::Ok);
@@ -147,7 +142,7 @@ bool TProject::LocateData() {
     install_project_ = rec.project_name;
     // 4. game.dat beside the program.
     std::string dat = (std::filesystem::path(ctx_.program_dir) / "game.dat").string();
-    if (IsFile(dat)) {
+    if (IsRegularFile(dat)) {
         ctx_.files.AddArchive(dat);
         if (rec.installed_whole) return true;
     } else if (ctx_.files.ArchiveCount() > 0 && rec.installed_whole) {

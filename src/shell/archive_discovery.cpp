@@ -3,21 +3,13 @@
 #include <filesystem>
 
 #include "data/bigstreams.hpp"
+#include "data/loosefiles.hpp"
 #include "data/peresource.hpp"
 
 namespace mivo {
 
 namespace {
 
-bool IsFile(const std::string& p) {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(p, ec);
-}
-
-bool IsDir(const std::string& p) {
-    std::error_code ec;
-    return std::filesystem::is_directory(p, ec);
-}
 
 std::string LastTwo(TTpBigStream& s) {
     int64_t n = s.GetSize();
@@ -47,7 +39,7 @@ void AddFileArchives(TVrFileManager& files, const std::string& file, DiscoveryRe
 }  // namespace
 
 bool HasArchiveTrailer(const std::string& path) {
-    if (!IsFile(path)) return false;
+    if (!IsRegularFile(path)) return false;
     TTpBigFileStream s(path, fmOpenRead | fmShareDenyWrite);
     return LastTwo(s) == "zv";
 }
@@ -59,20 +51,20 @@ DiscoveryResult DiscoverArchives(TVrFileManager& files, const std::vector<std::s
         out.data_dir = default_dir;
         files.SetLooseDirectory(default_dir);
         std::string dat = (std::filesystem::path(default_dir) / "game.dat").string();
-        if (IsFile(dat) && files.AddArchive(dat) >= 0) out.archives.push_back(dat);
+        if (IsRegularFile(dat) && files.AddArchive(dat) >= 0) out.archives.push_back(dat);
         return out;
     }
     // The first argument is the data folder; a file stands for its folder.
     const std::string& first = args[0];
-    std::string dir = IsDir(first) ? first : std::filesystem::path(first).parent_path().string();
+    std::string dir = IsDirectory(first) ? first : std::filesystem::path(first).parent_path().string();
     if (dir.empty()) dir.assign(1, '.');
     out.data_dir = dir;
     files.SetLooseDirectory(dir);
     for (const std::string& arg : args) {
-        if (IsDir(arg)) {
+        if (IsDirectory(arg)) {
             std::string dat = (std::filesystem::path(arg) / "game.dat").string();
-            if (IsFile(dat) && files.AddArchive(dat) >= 0) out.archives.push_back(dat);
-        } else if (IsFile(arg)) {
+            if (IsRegularFile(dat) && files.AddArchive(dat) >= 0) out.archives.push_back(dat);
+        } else if (IsRegularFile(arg)) {
             std::string name = std::filesystem::path(arg).filename().string();
             bool is_dat = name.size() == 8 && (name == "game.dat" || name == "GAME.DAT");
             if (is_dat && !HasArchiveTrailer(arg)) {

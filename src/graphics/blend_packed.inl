@@ -1,11 +1,17 @@
 // The packed loop for 32-bit rows, written once over a small set of vector
-// operations (the traits V) and compiled once for SSE2 and once for AVX2.
-// Each byte channel follows the reference rule exactly: the weights sum to
-// 255, every product fits 16 bits and the division is a shift by 8. Blend
-// results have their fourth byte cleared; skipped pixels stay untouched.
-// Everything here has internal linkage so the AVX2 build cannot leak into
-// code that runs on other processors.
+// operations (the traits V) and compiled once for each instruction set.
+//
+// Each 32-bit pixel is split in place into two 16-bit lane pairs: blue and
+// red (pixel & 0x00FF00FF) and green and the fourth byte (pixel >> 8 per
+// 16-bit lane). A weight sits in both 16-bit halves of the pixel's lane, so
+// one 16-bit multiply handles two channels and no byte shuffles are needed.
+// Every channel follows the reference rule exactly: the weights sum to 255,
+// so (255 − w) × d + w × s fits 16 bits and the division is a shift by 8.
+// Blend results have their fourth byte cleared; skipped pixels stay
+// untouched. Everything here has internal linkage so a build for a newer
+// instruction set cannot leak into code that runs on other processors.
 #include <cstring>
+#include <type_traits>
 
 #include "graphics/blend_row.hpp"
 
@@ -15,43 +21,45 @@ namespace {
 template <class V>
 struct Packed {
     using T = typename V::T;
+    using M = typename V::Mask;  // one flag per pixel
     static constexpr int N = V::kPixels;
+    // N mask bytes read at once to test for all-0 and all-255 groups.
+    using MaskWord = std::conditional_t<N == 4, uint32_t, std::conditional_t<N == 8, uint64_t, unsigned __int128>>;
 
-    // Weight pairs: each 16-bit lane holds (255 − w) in its low byte and w in
-    // its high byte, the layout V::MixPairs wants.
-    static T ConstPairs(uint32_t w) { return V::Set16((255 - w) | w << 8); }
-    // One weight per pixel (32-bit lanes, 0..255) to pairs for the low and
-    // high halves of the unpacked pixels.
-    static void SpreadPairs(T w32, T& lo, T& hi) {
-        const T p = V::Add16(V::Set32(255), V::Mul16(w32, V::Set32(255)));  // 255 − w + 256 w
-        const T p16 = V::Or(p, V::Shl32By16(p));
-        lo = V::UnpackLo32(p16, p16);
-        hi = V::UnpackHi32(p16, p16);
+    static MaskWord LoadWord(const uint8_t* m) {
+        MaskWord w;
+        std::memcpy(&w, m, sizeof w);
+        return w;
     }
-    // Pairs straight from the mask bytes where the traits can shuffle them.
-    static void MaskPairs(const uint8_t* m, T m32, T& lo, T& hi) {
-        if constexpr (requires { V::MaskPairs(m, lo, hi); }) V::MaskPairs(m, lo, hi);
-        else SpreadPairs(m32, lo, hi);
+
+    // The two lane pairs of a pixel; the fourth byte rides in the odd lane
+    // and is dropped when the halves are joined.
+    static T EvenLanes(T p) { return V::And(p, V::Set32(0x00FF00FF)); }
+    static T OddLanes(T p) { return V::Shr16By8(p); }
+    // High bytes of the even sums to bytes 0 and 2, of the odd sums to byte 1.
+    static T Join(T even, T odd) { return V::OrAnd(V::Shr16By8(even), odd, V::Set32(0x0000FF00)); }
+
+    // ((255 − w) × d + w × s) >> 8 per channel; w and iw = 255 − w per lane.
+    static T Mix(T d, T se, T so, T w, T iw) {
+        const T even = V::Add16(V::Mul16(EvenLanes(d), iw), V::Mul16(se, w));
+        const T odd = V::Add16(V::Mul16(OddLanes(d), iw), V::Mul16(so, w));
+        return Join(even, odd);
     }
-    static void SpreadWeights(T w32, T& lo, T& hi) {
-        const T w16 = V::Or(w32, V::Shl32By16(w32));
-        lo = V::UnpackLo32(w16, w16);
-        hi = V::UnpackHi32(w16, w16);
-    }
-    // (w × s) >> 8 per byte, weights per 16-bit lane.
-    static T Scale(T s, T wlo, T whi) { return V::PackU16(V::ScaleLo(s, wlo), V::ScaleHi(s, whi)); }
+    // (w × s) >> 8 per channel.
+    static T Scale(T s, T w) { return Join(V::Mul16(EvenLanes(s), w), V::Mul16(OddLanes(s), w)); }
+    static T Invert(T w) { return V::Xor(w, V::Set32(0x00FF00FF)); }
 
     static void Run(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n) {
         const T rgb = V::Set32(0x00FFFFFF);
-        const T zero = V::Zero();
-        const T ff = V::Set32(255);
         const T key = V::Set32(op.key & 0x00FFFFFF);
         const T colour = V::Set32(op.colour & 0x00FFFFFF);
-        const T w16 = V::Set16(op.weight), pairs = ConstPairs(op.weight);
-        const T weight32 = V::Set32(op.weight);
+        const T weight = V::Set16(op.weight), inverse = V::Set16(255 - op.weight);
         int i = 0;
         auto D = [&](int k) { return dst + size_t(k) * 4; };
         auto S = [&](int k) { return src + size_t(k) * 4; };
+        // Equal in the three colour bytes.
+        auto Same = [&](T a, T b) { return V::TestZero32(V::Xor(a, b), rgb); };
+        auto IsKey = [&](T s) { return V::CmpEq32(V::And(s, rgb), key); };
         switch (op.kind) {
             case RowKind::Copy:
                 if (!op.use_key) {
@@ -61,18 +69,17 @@ struct Packed {
                 _Pragma("GCC unroll 2")
                 for (; i + N <= n; i += N) {
                     const T s = V::Load(S(i)), d = V::Load(D(i));
-                    V::Store(D(i), V::Select(V::CmpEq32(V::And(s, rgb), key), d, s));
+                    V::Store(D(i), V::Select(IsKey(s), d, s));
                 }
                 break;
             case RowKind::Alpha:
                 _Pragma("GCC unroll 2")
                 for (; i + N <= n; i += N) {
                     const T s = V::Load(S(i)), d = V::Load(D(i));
-                    T skip = zero;
-                    if (op.use_key) skip = V::CmpEq32(V::And(s, rgb), key);
-                    if (op.skip_equal) skip = V::Or(skip, V::CmpEq32(V::And(V::Xor(s, d), rgb), zero));
-                    const T r = V::And(V::MixPairs(d, s, pairs, pairs), rgb);
-                    V::Store(D(i), V::Select(skip, d, r));
+                    T r = Mix(d, EvenLanes(s), OddLanes(s), weight, inverse);
+                    if (op.use_key) r = V::Select(IsKey(s), d, r);
+                    if (op.skip_equal) r = V::Select(Same(s, d), d, r);
+                    V::Store(D(i), r);
                 }
                 break;
             case RowKind::Add:
@@ -80,79 +87,72 @@ struct Packed {
                 _Pragma("GCC unroll 2")
                 for (; i + N <= n; i += N) {
                     const T s = V::Load(S(i)), d = V::Load(D(i));
-                    const T r = V::And(V::AddSatU8(d, Scale(s, w16, w16)), rgb);
-                    V::Store(D(i), op.use_key ? V::Select(V::CmpEq32(V::And(s, rgb), key), d, r) : r);
+                    const T r = V::And(V::AddSatU8(d, Scale(s, weight)), rgb);
+                    V::Store(D(i), op.use_key ? V::Select(IsKey(s), d, r) : r);
                 }
                 break;
             case RowKind::Mask:
                 _Pragma("GCC unroll 2")
                 for (; i + N <= n; i += N) {
-                    const T m = V::LoadMask32(mask + i);
-                    const T m0 = V::CmpEq32(m, zero), m255 = V::CmpEq32(m, ff);
-                    if (V::AllSet(m0)) continue;
+                    const MaskWord word = LoadWord(mask + i);
+                    if (word == 0) continue;
                     const T s = V::Load(S(i));
-                    if (V::AllSet(m255)) {
+                    if (word == ~MaskWord(0)) {
                         V::Store(D(i), s);
                         continue;
                     }
                     const T d = V::Load(D(i));
-                    T plo, phi;
-                    MaskPairs(mask + i, m, plo, phi);
-                    const T r = V::And(V::MixPairs(d, s, plo, phi), rgb);
+                    const T w = V::Weights16(mask + i);
+                    const T r = Mix(d, EvenLanes(s), OddLanes(s), w, Invert(w));
                     // 255 copies, before the equal and zero tests that keep d.
-                    const T keep = V::Or(m0, V::CmpEq32(V::And(V::Xor(s, d), rgb), zero));
-                    V::Store(D(i), V::Select(m255, s, V::Select(keep, d, r)));
+                    const M keep = V::MaskOr(V::WeightIs(mask + i, w, 0), Same(s, d));
+                    V::Store(D(i), V::Select(V::WeightIs(mask + i, w, 255), s, V::Select(keep, d, r)));
                 }
                 break;
             case RowKind::MaskAlpha:
             case RowKind::MaskAdd:
                 _Pragma("GCC unroll 2")
                 for (; i + N <= n; i += N) {
-                    const T m = V::LoadMask32(mask + i);
-                    const T m0 = V::CmpEq32(m, zero);
-                    if (V::AllSet(m0)) continue;
+                    if (LoadWord(mask + i) == 0) continue;
                     const T s = V::Load(S(i)), d = V::Load(D(i));
-                    const T w = V::Shr32By8(V::Mul16(m, weight32));
-                    T lo, hi, r;
-                    if (op.kind == RowKind::MaskAlpha) {
-                        SpreadPairs(w, lo, hi);
-                        r = V::MixPairs(d, s, lo, hi);
-                    } else {
-                        SpreadWeights(w, lo, hi);
-                        r = V::AddSatU8(d, Scale(s, lo, hi));
-                    }
-                    V::Store(D(i), V::Select(m0, d, V::And(r, rgb)));
+                    const T m = V::Weights16(mask + i);
+                    const T w = V::Shr16By8(V::Mul16(m, weight));
+                    const T r = op.kind == RowKind::MaskAlpha ? Mix(d, EvenLanes(s), OddLanes(s), w, Invert(w))
+                                                              : V::And(V::AddSatU8(d, Scale(s, w)), rgb);
+                    V::Store(D(i), V::Select(V::WeightIs(mask + i, m, 0), d, r));
                 }
                 break;
-            case RowKind::FillAlpha:
+            case RowKind::FillAlpha: {
+                // The colour's share is the same for every pixel.
+                const T ce = V::Mul16(EvenLanes(colour), weight), co = V::Mul16(OddLanes(colour), weight);
                 _Pragma("GCC unroll 2")
                 for (; i + N <= n; i += N) {
                     const T d = V::Load(D(i));
-                    const T r = V::And(V::MixPairs(d, colour, pairs, pairs), rgb);
-                    V::Store(D(i), V::Select(V::CmpEq32(V::And(V::Xor(colour, d), rgb), zero), d, r));
+                    const T r = Join(V::Add16(V::Mul16(EvenLanes(d), inverse), ce),
+                                     V::Add16(V::Mul16(OddLanes(d), inverse), co));
+                    V::Store(D(i), V::Select(Same(colour, d), d, r));
                 }
                 break;
+            }
             case RowKind::AddColor:
                 for (; i + N <= n; i += N) V::Store(D(i), V::And(V::AddSatU8(V::Load(D(i)), colour), rgb));
                 break;
             case RowKind::SubColor:
                 for (; i + N <= n; i += N) V::Store(D(i), V::And(V::SubSatU8(V::Load(D(i)), colour), rgb));
                 break;
-            case RowKind::ColorMask:
+            case RowKind::ColorMask: {
+                const T ce = EvenLanes(colour), co = OddLanes(colour);
                 _Pragma("GCC unroll 2")
                 for (; i + N <= n; i += N) {
-                    const T m = V::LoadMask32(mask + i);
-                    const T m0 = V::CmpEq32(m, zero);
-                    if (V::AllSet(m0)) continue;
+                    if (LoadWord(mask + i) == 0) continue;
                     const T d = V::Load(D(i));
-                    T plo, phi;
-                    if (op.weight >= 255) MaskPairs(mask + i, m, plo, phi);
-                    else SpreadPairs(V::Shr32By8(V::Mul16(m, weight32)), plo, phi);
-                    T r = V::And(V::MixPairs(d, colour, plo, phi), rgb);
-                    r = V::Select(V::CmpEq32(V::And(V::Xor(colour, d), rgb), zero), d, r);
-                    V::Store(D(i), V::Select(m0, d, r));
+                    const T m = V::Weights16(mask + i);
+                    const T w = op.weight >= 255 ? m : V::Shr16By8(V::Mul16(m, weight));
+                    const T r = Mix(d, ce, co, w, Invert(w));
+                    V::Store(D(i), V::Select(V::MaskOr(V::WeightIs(mask + i, m, 0), Same(colour, d)), d, r));
                 }
                 break;
+            }
         }
         if (i < n) BlendRowReference(op, D(i), src ? S(i) : nullptr, mask ? mask + i : nullptr, n - i);
     }

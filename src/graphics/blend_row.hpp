@@ -43,11 +43,13 @@ void BlendRowReference(const RowOp& op, uint8_t* dst, const uint8_t* src, const 
 // Packed loops for 32-bit rows with 8-8-8 channels (same results as the reference).
 void BlendRow32Sse2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n);
 void BlendRow32Avx2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n);
+void BlendRow32Avx512(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n);
 // Packed loops for 16-bit rows with 5-6-5 or 5-5-5 channels.
 void BlendRow16Sse2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n);
 void BlendRow16Avx2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n);
 
 bool CpuHasAvx2();
+bool CpuHasAvx512();  // F, BW and VL
 // The fastest row function for the op's pixel size on this processor.
 RowFn PickRowFn(const RowOp& op);
 // Forces the reference loops everywhere (tests of the fast paths use it to

@@ -9,47 +9,35 @@ namespace {
 
 struct Sse2 {
     using T = __m128i;
+    using Mask = T;  // all ones in the pixels that are set
     static constexpr int kPixels = 4;
     static T Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
     static void Store(void* p, T v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
-    static T LoadMask32(const uint8_t* m) {
+    // Each of four mask bytes in both 16-bit halves of its pixel's lane.
+    static T Weights16(const uint8_t* m) {
         int32_t v;
         std::memcpy(&v, m, 4);
-        const T z = _mm_setzero_si128();
-        return _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(v), z), z);
+        const T w = _mm_unpacklo_epi8(_mm_cvtsi32_si128(v), _mm_setzero_si128());
+        return _mm_unpacklo_epi16(w, w);
     }
     static T Zero() { return _mm_setzero_si128(); }
+    // The pixels whose mask byte is v (w: the bytes as Weights16 spread them).
+    static T WeightIs(const uint8_t*, T w, uint32_t v) { return _mm_cmpeq_epi32(w, _mm_set1_epi32(int32_t(v * 0x10001))); }
     static T Set32(uint32_t v) { return _mm_set1_epi32(int32_t(v)); }
     static T Set16(uint32_t v) { return _mm_set1_epi16(int16_t(v)); }
     static T And(T a, T b) { return _mm_and_si128(a, b); }
     static T Or(T a, T b) { return _mm_or_si128(a, b); }
     static T Xor(T a, T b) { return _mm_xor_si128(a, b); }
     static T CmpEq32(T a, T b) { return _mm_cmpeq_epi32(a, b); }
+    static T TestZero32(T a, T b) { return _mm_cmpeq_epi32(_mm_and_si128(a, b), _mm_setzero_si128()); }
+    static T MaskOr(T a, T b) { return _mm_or_si128(a, b); }
     static T Select(T m, T a, T b) { return _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b)); }
     static bool AllSet(T m) { return _mm_movemask_epi8(m) == 0xFFFF; }
-    static T UnpackLo8(T a, T b) { return _mm_unpacklo_epi8(a, b); }
-    static T UnpackHi8(T a, T b) { return _mm_unpackhi_epi8(a, b); }
-    static T UnpackLo32(T a, T b) { return _mm_unpacklo_epi32(a, b); }
-    static T UnpackHi32(T a, T b) { return _mm_unpackhi_epi32(a, b); }
     static T Mul16(T a, T b) { return _mm_mullo_epi16(a, b); }
     static T Add16(T a, T b) { return _mm_add_epi16(a, b); }
     static T Sub16(T a, T b) { return _mm_sub_epi16(a, b); }
     static T Shr16By8(T a) { return _mm_srli_epi16(a, 8); }
-    static T Shr32By8(T a) { return _mm_srli_epi32(a, 8); }
-    static T Shl32By16(T a) { return _mm_slli_epi32(a, 16); }
-    static T PackU16(T a, T b) { return _mm_packus_epi16(a, b); }
-    // ((255 − w) × d + w × s) >> 8 per byte; pairs hold 255 − w | w << 8.
-    static T MixPairs(T d, T s, T plo, T phi) {
-        const T z = _mm_setzero_si128(), low = _mm_set1_epi16(0xFF);
-        const T lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, z), _mm_and_si128(plo, low)),
-                                   _mm_mullo_epi16(_mm_unpacklo_epi8(s, z), _mm_srli_epi16(plo, 8)));
-        const T hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, z), _mm_and_si128(phi, low)),
-                                   _mm_mullo_epi16(_mm_unpackhi_epi8(s, z), _mm_srli_epi16(phi, 8)));
-        return _mm_packus_epi16(_mm_srli_epi16(lo, 8), _mm_srli_epi16(hi, 8));
-    }
-    // (w × s) >> 8 for the low or high eight bytes: (s × 256 × w) >> 16.
-    static T ScaleLo(T s, T w) { return _mm_mulhi_epu16(_mm_unpacklo_epi8(_mm_setzero_si128(), s), w); }
-    static T ScaleHi(T s, T w) { return _mm_mulhi_epu16(_mm_unpackhi_epi8(_mm_setzero_si128(), s), w); }
+    static T OrAnd(T a, T b, T c) { return _mm_or_si128(a, _mm_and_si128(b, c)); }
     static T CmpEq16(T a, T b) { return _mm_cmpeq_epi16(a, b); }
     static T Min16(T a, T b) { return _mm_min_epi16(a, b); }  // values stay below 32768
     static T SubSatU16(T a, T b) { return _mm_subs_epu16(a, b); }

@@ -26,6 +26,7 @@ struct Impl {
 
 std::vector<Impl> FastImpls() {
     return {{"sse2", 32, BlendRow32Sse2, true}, {"avx2", 32, BlendRow32Avx2, CpuHasAvx2()},
+            {"avx512", 32, BlendRow32Avx512, CpuHasAvx512()},
             {"sse2", 16, BlendRow16Sse2, true}, {"avx2", 16, BlendRow16Avx2, CpuHasAvx2()},
             {"sse2", 15, BlendRow16Sse2, true}, {"avx2", 15, BlendRow16Avx2, CpuHasAvx2()}};
 }

@@ -2,6 +2,9 @@
 // -mavx2 and is only called after the processor said it has AVX2.
 #include <immintrin.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "graphics/blend_packed.inl"
 #include "graphics/blend_packed16.inl"
 
@@ -22,6 +25,14 @@ struct Avx2 {
                                         4, -1, 4, -1, 5, -1, 5, -1, 6, -1, 6, -1, 7, -1, 7, -1);
         return _mm256_shuffle_epi8(b, pick);
     }
+    // The same with each byte in the high byte of its 16-bit half (m << 8).
+    static T WeightsHigh16(const uint8_t* m) {
+        const T b = _mm256_broadcastq_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(m)));
+        const T pick = _mm256_setr_epi8(-1, 0, -1, 0, -1, 1, -1, 1, -1, 2, -1, 2, -1, 3, -1, 3,  //
+                                        -1, 4, -1, 4, -1, 5, -1, 5, -1, 6, -1, 6, -1, 7, -1, 7);
+        return _mm256_shuffle_epi8(b, pick);
+    }
+    static T MulHiU16(T a, T b) { return _mm256_mulhi_epu16(a, b); }
     static T Zero() { return _mm256_setzero_si256(); }
     // The pixels whose mask byte is v (w: the bytes as Weights16 spread them).
     static T WeightIs(const uint8_t*, T w, uint32_t v) {
@@ -64,6 +75,26 @@ void BlendRow16Avx2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uin
 
 void BlendRow32Avx2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n) {
     Packed<Avx2>::Run(op, dst, src, mask, n);
+}
+
+// Eight destination pixels whose sources lie within eight neighbours (any
+// enlargement, mirrored or not) are one load and one permute; the rest
+// (reductions) go pixel by pixel.
+void GatherRow32Avx2(uint8_t* out, const uint8_t* row, const int32_t* cols, int32_t w, int32_t limit) {
+    int32_t c = 0;
+    for (; c + 8 <= w; c += 8) {
+        const int32_t first = cols[c], last = cols[c + 7];
+        const int32_t lo = std::min(first, last);
+        if (std::abs(last - first) <= 7 && lo + 8 <= limit) {
+            const __m256i idx = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cols + c));
+            const __m256i src = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + size_t(lo) * 4));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + size_t(c) * 4),
+                                _mm256_permutevar8x32_epi32(src, _mm256_sub_epi32(idx, _mm256_set1_epi32(lo))));
+        } else {
+            GatherRow32Reference(out + size_t(c) * 4, row, cols + c, 8, limit);
+        }
+    }
+    GatherRow32Reference(out + size_t(c) * 4, row, cols + c, w - c, limit);
 }
 
 }  // namespace mivo

@@ -4,6 +4,8 @@
 // after the processor said it has it.
 #include <immintrin.h>
 
+#include <array>
+
 #include "graphics/blend_packed.inl"
 
 namespace mivo {
@@ -17,16 +19,22 @@ struct Avx512 {
     static void Store(void* p, T v) { _mm512_storeu_si512(p, v); }
     // Each of sixteen mask bytes in both 16-bit halves of its pixel's lane:
     // every 128-bit quarter holds the sixteen bytes and picks its own four.
-    static T Weights16(const uint8_t* m) {
+    static T Weights16(const uint8_t* m) { return Spread(m, 0); }
+    // The same with each byte in the high byte of its 16-bit half (m << 8).
+    static T WeightsHigh16(const uint8_t* m) { return Spread(m, 8); }
+    static T Spread(const uint8_t* m, int shift) {
         // (The zero-masked form: the plain one trips a false warning in GCC 12.)
         const T b = _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_loadu_si128(reinterpret_cast<const __m128i*>(m)));
-        // Bytes from the top down: (0, m, 0, m) for pixels 15 to 0.
-        const T pick = _mm512_set_epi8(-1, 15, -1, 15, -1, 14, -1, 14, -1, 13, -1, 13, -1, 12, -1, 12,  //
-                                       -1, 11, -1, 11, -1, 10, -1, 10, -1, 9, -1, 9, -1, 8, -1, 8,      //
-                                       -1, 7, -1, 7, -1, 6, -1, 6, -1, 5, -1, 5, -1, 4, -1, 4,          //
-                                       -1, 3, -1, 3, -1, 2, -1, 2, -1, 1, -1, 1, -1, 0, -1, 0);
-        return _mm512_shuffle_epi8(b, pick);
+        // Byte 4p + 2h + (shift / 8) of the result is mask byte p; the others are 0.
+        alignas(64) static constexpr auto kPicks = [] {
+            std::array<std::array<int8_t, 64>, 2> t{};
+            for (int k = 0; k < 2; ++k)
+                for (int i = 0; i < 64; ++i) t[size_t(k)][size_t(i)] = (i & 1) == k ? int8_t(i / 4) : int8_t(-1);
+            return t;
+        }();
+        return _mm512_shuffle_epi8(b, _mm512_load_si512(kPicks[shift ? 1 : 0].data()));
     }
+    static T MulHiU16(T a, T b) { return _mm512_mulhi_epu16(a, b); }
     // The pixels whose mask byte is v, tested on the sixteen bytes themselves.
     static Mask WeightIs(const uint8_t* m, T, uint32_t v) {
         return _mm_cmpeq_epi8_mask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m)), _mm_set1_epi8(char(v)));

@@ -41,4 +41,6 @@ RowFn PickRowFn(const RowOp& op) {
     return BlendRowReference;
 }
 
+GatherFn PickGatherRow32() { return g_fast_rows && CpuHasAvx2() ? GatherRow32Avx2 : GatherRow32Reference; }
+
 }  // namespace mivo

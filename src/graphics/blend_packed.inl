@@ -115,11 +115,11 @@ struct Packed {
                 for (; i + N <= n; i += N) {
                     if (LoadWord(mask + i) == 0) continue;
                     const T s = V::Load(S(i)), d = V::Load(D(i));
-                    const T m = V::Weights16(mask + i);
-                    const T w = V::Shr16By8(V::Mul16(m, weight));
+                    const T mh = V::WeightsHigh16(mask + i);
+                    const T w = V::MulHiU16(mh, weight);  // (weight × m) >> 8
                     const T r = op.kind == RowKind::MaskAlpha ? Mix(d, EvenLanes(s), OddLanes(s), w, Invert(w))
                                                               : V::And(V::AddSatU8(d, Scale(s, w)), rgb);
-                    V::Store(D(i), V::Select(V::WeightIs(mask + i, m, 0), d, r));
+                    V::Store(D(i), V::Select(V::WeightIs(mask + i, mh, 0), d, r));
                 }
                 break;
             case RowKind::FillAlpha: {
@@ -146,8 +146,9 @@ struct Packed {
                 for (; i + N <= n; i += N) {
                     if (LoadWord(mask + i) == 0) continue;
                     const T d = V::Load(D(i));
-                    const T m = V::Weights16(mask + i);
-                    const T w = op.weight >= 255 ? m : V::Shr16By8(V::Mul16(m, weight));
+                    // The zero test is on the mask byte: a scaled weight of 0 still blends.
+                    const T m = op.weight >= 255 ? V::Weights16(mask + i) : V::WeightsHigh16(mask + i);
+                    const T w = op.weight >= 255 ? m : V::MulHiU16(m, weight);
                     const T r = Mix(d, ce, co, w, Invert(w));
                     V::Store(D(i), V::Select(V::MaskOr(V::WeightIs(mask + i, m, 0), Same(colour, d)), d, r));
                 }

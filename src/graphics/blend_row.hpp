@@ -48,6 +48,13 @@ void BlendRow32Avx512(const RowOp& op, uint8_t* dst, const uint8_t* src, const u
 void BlendRow16Sse2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n);
 void BlendRow16Avx2(const RowOp& op, uint8_t* dst, const uint8_t* src, const uint8_t* mask, int n);
 
+// out[c] = row[cols[c]] for 32-bit pixels, cols monotonic (a stretched
+// row); no column reaches `limit`, and the row holds `limit` pixels.
+using GatherFn = void (*)(uint8_t* out, const uint8_t* row, const int32_t* cols, int32_t w, int32_t limit);
+void GatherRow32Reference(uint8_t* out, const uint8_t* row, const int32_t* cols, int32_t w, int32_t limit);
+void GatherRow32Avx2(uint8_t* out, const uint8_t* row, const int32_t* cols, int32_t w, int32_t limit);
+GatherFn PickGatherRow32();
+
 bool CpuHasAvx2();
 bool CpuHasAvx512();  // F, BW and VL
 // The fastest row function for the op's pixel size on this processor.

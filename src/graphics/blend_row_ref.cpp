@@ -85,4 +85,8 @@ void BlendRowReference(const RowOp& op, uint8_t* dst, const uint8_t* src, const 
     }
 }
 
+void GatherRow32Reference(uint8_t* out, const uint8_t* row, const int32_t* cols, int32_t w, int32_t) {
+    for (int32_t c = 0; c < w; ++c) std::memcpy(out + size_t(c) * 4, row + size_t(cols[c]) * 4, 4);
+}
+
 }  // namespace mivo

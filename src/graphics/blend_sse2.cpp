@@ -20,6 +20,14 @@ struct Sse2 {
         const T w = _mm_unpacklo_epi8(_mm_cvtsi32_si128(v), _mm_setzero_si128());
         return _mm_unpacklo_epi16(w, w);
     }
+    // The same with each byte in the high byte of its 16-bit half (m << 8).
+    static T WeightsHigh16(const uint8_t* m) {
+        int32_t v;
+        std::memcpy(&v, m, 4);
+        const T w = _mm_unpacklo_epi8(_mm_setzero_si128(), _mm_cvtsi32_si128(v));
+        return _mm_unpacklo_epi16(w, w);
+    }
+    static T MulHiU16(T a, T b) { return _mm_mulhi_epu16(a, b); }
     static T Zero() { return _mm_setzero_si128(); }
     // The pixels whose mask byte is v (w: the bytes as Weights16 spread them).
     static T WeightIs(const uint8_t*, T w, uint32_t v) { return _mm_cmpeq_epi32(w, _mm_set1_epi32(int32_t(v * 0x10001))); }

@@ -150,11 +150,11 @@ bool CutAxis(int64_t dl, int64_t dr, int32_t sl, int32_t sr, int32_t al, int32_t
     return true;
 }
 
-// out[c] = row[cols[c]] for pixels of b bytes.
-void GatherRow(uint8_t* out, const uint8_t* row, const int32_t* cols, int32_t w, int b) {
+// out[c] = row[cols[c]] for pixels of b bytes; no column reaches limit.
+void GatherRow(uint8_t* out, const uint8_t* row, const int32_t* cols, int32_t w, int b, int32_t limit) {
     switch (b) {
         case 4:
-            for (int32_t c = 0; c < w; ++c) std::memcpy(out + size_t(c) * 4, row + size_t(cols[c]) * 4, 4);
+            PickGatherRow32()(out, row, cols, w, limit);
             break;
         case 2:
             for (int32_t c = 0; c < w; ++c) std::memcpy(out + size_t(c) * 2, row + size_t(cols[c]) * 2, 2);
@@ -208,8 +208,8 @@ void RunStretchOp(TCustomDIBX& dst, TCustomDIBX& source, TCustomDIBX* mask, cons
         }
         last_sr = sr;
         uint8_t* gathered = direct ? out : src_row.data();
-        GatherRow(gathered, sl.Row(int32_t(sr)), cols.data(), w, b);
-        if (mask) GatherRow(mask_row.data(), ml.Row(int32_t(sr)), cols.data(), w, 1);
+        GatherRow(gathered, sl.Row(int32_t(sr)), cols.data(), w, b, ax.s1);
+        if (mask) GatherRow(mask_row.data(), ml.Row(int32_t(sr)), cols.data(), w, 1, ax.s1);
         if (!direct) fn(op, out, src_row.data(), mask ? mask_row.data() : nullptr, w);
     }
 }

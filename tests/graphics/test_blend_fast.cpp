@@ -2,6 +2,7 @@
 // every kind, and whole operations on random surfaces, rectangles and clips.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "graphics/blend_row.hpp"
@@ -156,5 +157,29 @@ TEST(BlendFast, OperationsMatchTheReferenceOnRandomSurfaces) {
                 for (int32_t px = 0; px < dw; ++px)
                     ASSERT_EQ(d.GetPixel(px, py), ref.GetPixel(px, py)) << nop.name << " " << bits << " bits at " << px << "," << py;
         }
+    }
+}
+
+// Stretched rows: enlargements, reductions and mirrored rows, with columns
+// running up to the last pixel the row may be read at.
+TEST(BlendFast, GatheredRowsMatchTheReference) {
+    if (!CpuHasAvx2()) GTEST_SKIP() << "no AVX2 here";
+    Rng rng(4242);
+    for (int iter = 0; iter < 2000; ++iter) {
+        const int32_t limit = rng.Range(1, 120), w = rng.Range(0, 150);
+        std::vector<uint8_t> row(size_t(limit) * 4);
+        for (auto& v : row) v = uint8_t(rng.Next());
+        // 16.16 steps from a quarter of a pixel to three pixels, either way.
+        const int64_t step = rng.Range(16384, 3 * 65536) * ((rng.Next() & 1) ? -1 : 1);
+        int64_t p = step > 0 ? int64_t(rng.Range(0, limit)) << 16 : (int64_t(limit) << 16) - 1 - rng.Range(0, 65535);
+        std::vector<int32_t> cols(static_cast<size_t>(w));
+        for (auto& c : cols) {
+            c = int32_t(std::clamp<int64_t>(p >> 16, 0, limit - 1));
+            p += step;
+        }
+        std::vector<uint8_t> want(size_t(w) * 4), got(size_t(w) * 4);
+        GatherRow32Reference(want.data(), row.data(), cols.data(), w, limit);
+        GatherRow32Avx2(got.data(), row.data(), cols.data(), w, limit);
+        ASSERT_EQ(want, got) << "w " << w << " limit " << limit << " step " << step;
     }
 }

@@ -28,8 +28,6 @@ struct TVuskLayer {
     std::optional<TDIBSurface> alpha;
 };
 
-using RegionList = std::optional<std::vector<TRect>>;  // nullopt: no list
-
 class TVuskFrame {
 public:
     std::string name;

@@ -1,5 +1,7 @@
 // Layered images from arbitrary bytes: the first four bytes choose the
-// identification code (protected files), the rest is the file.
+// identification code (protected files) and, through its low bits, the
+// convert option and the screen bit count the colours are fitted to; the
+// rest is the file.
 #include <cstdint>
 #include <cstring>
 
@@ -16,9 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size -= 4;
     }
     try {
+        static const int kTargets[] = {0, 1, 4, 8, 15, 16, 24, 32};
         mivo::TVuskFrameList list(ident);
+        list.TargetBitCount = kTargets[(uint32_t(ident) >> 1) & 7];
         mivo::VuskLoadOptions options;
         options.convert = (ident & 1) != 0;
+        options.keep_layer_palettes = (ident & 16) != 0;
         list.LoadFromBytes(data, size, "fuzz.vkx", options);
     } catch (const mivo::Error&) {
     }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/error.hpp"
+#include "data/colour_reduce.hpp"
 #include "data/picture_codecs.hpp"
 #include "data/pictures.hpp"
 #include "data/vuskframes.hpp"
@@ -21,10 +22,13 @@ using namespace mivo;
 
 const char kHelp[] =
     "usage: mivotool image topng IN.vkx|IN.bmp|IN.png|IN.jpg OUT.png [--frame N] [--ident CODE]\n"
+    "                   [--dither BITS]\n"
     "       mivotool image tovkx IN.png|IN.bmp|IN.jpg OUT.vkx [--jpeg] [--key COLOUR] [--ident CODE]\n"
     "       mivotool image info FILE [--ident CODE]\n"
     "\n"
-    "topng writes one composed frame (default 0) as PNG, with its alpha plane.\n"
+    "topng writes one composed frame (default 0) as PNG, with its alpha plane;\n"
+    "--dither shows its colours as fitted to a screen of BITS bits: 1-8 at most\n"
+    "2^BITS colours, 15 and 16 dithered to the screen's levels, 24 and 32 as is.\n"
     "tovkx writes a one-frame layered image; --jpeg stores the colour plane as\n"
     "JPEG, --key sets the transparent colour (#RRGGBB), --ident protects the\n"
     "planes with the game's identification code.\n"
@@ -67,7 +71,15 @@ struct Options {
     bool jpeg = false;
     int32_t key = -1;
     int32_t ident = 0;
+    int dither = 0;  // screen bit count, 0 for none
 };
+
+int ParseDither(const std::string& s) {
+    const int64_t bits = ParseInt(s, "dither bit count");
+    if ((bits < 1 || bits > 8) && bits != 15 && bits != 16 && bits != 24 && bits != 32)
+        throw UsageError("dither bit count '" + s + "' is not 1-8, 15, 16, 24 or 32");
+    return int(bits);
+}
 
 Options Parse(const Args& args, size_t first) {
     Options o;
@@ -81,6 +93,7 @@ Options Parse(const Args& args, size_t first) {
         else if (a == "--jpeg") o.jpeg = true;
         else if (a == "--key") o.key = ParseColour(value());
         else if (a == "--ident") o.ident = int32_t(ParseInt(value(), "identification code"));
+        else if (a == "--dither") o.dither = ParseDither(value());
         else if (a.size() > 1 && a[0] == '-') throw UsageError("unknown option " + a);
         else o.files.push_back(a);
     }
@@ -90,10 +103,11 @@ Options Parse(const Args& args, size_t first) {
 int ToPng(const Options& o) {
     if (o.files.size() != 2) throw UsageError("topng takes IN and OUT");
     const std::string bytes = ReadAll(o.files[0]);
-    const TVuskFrameList list = LoadPictureFrames(bytes.data(), bytes.size(), o.files[0], o.ident);
+    TVuskFrameList list = LoadPictureFrames(bytes.data(), bytes.size(), o.files[0], o.ident);
     if (o.frame < 0 || o.frame >= list.Count())
         throw Error(o.files[0] + ": no frame " + std::to_string(o.frame) + " (it has " + std::to_string(list.Count()) + ")");
-    const TVuskFrame& f = list.GetFrame(o.frame);
+    TVuskFrame& f = list.GetFrame(o.frame);
+    if (o.dither) f.transparent_color = ReduceColours(f.picture, o.dither, f.transparent_color);
     WriteAll(o.files[1], EncodePng(ConvertTo24(f.picture), f.alpha ? &*f.alpha : nullptr));
     return kOk;
 }

@@ -61,6 +61,8 @@ void CopyFrameToSurface(const TVuskFrame& frame, TCustomDIBX& surface, TDIBX* al
         }
     }
     surface.TransparentColor = frame.transparent_rgb == -1 ? -1 : surface.ColorToPixel(frame.transparent_rgb);
+    surface.Regions1 = frame.regions1;
+    surface.Regions2 = frame.regions2;
 }
 
 bool LoadPicture(TCustomDIBX& surface, const void* data, size_t size, const std::string& name, int32_t ident,

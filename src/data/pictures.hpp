@@ -20,7 +20,8 @@ TVuskFrameList LoadPictureFrames(const void* data, size_t size, const std::strin
 // A frame onto a surface: the surface keeps its bit count and takes the
 // frame's size; 32-bit pixels get their fourth byte 0. The frame's alpha
 // plane goes into `alpha` (8 bits) when given, and the surface's
-// transparent colour becomes the frame's.
+// transparent colour and region lists become the frame's (a frame without
+// lists leaves the surface without lists).
 void CopyFrameToSurface(const TVuskFrame& frame, TCustomDIBX& surface, TDIBX* alpha = nullptr);
 
 // Loads a picture's bytes onto a surface (frame `frame` of a layered image).

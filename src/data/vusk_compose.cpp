@@ -1,9 +1,10 @@
 // Composing a layered image's frame from its layers, and the conversions the
 // image cache asks for (alpha from the transparent colour, palette frames
-// to 24 bits).
+// to 24 bits, colours reduced for the screen).
 #include <algorithm>
 #include <cstring>
 
+#include "data/colour_reduce.hpp"
 #include "data/picture_codecs.hpp"
 #include "data/vuskframes.hpp"
 
@@ -168,6 +169,18 @@ void ConvertFrameTo24(TVuskFrame& frame, bool layers_too) {
             l->transparent_color = ColorToPixel(l->picture.Format(), rgb);
         }
     }
+}
+
+void ReduceFrameColours(TVuskFrame& frame, int target_bits, bool layers_too) {
+    // A frame keyed by its transparent colour alone is left as it is: there
+    // only exact colours say what is drawn. With an alpha plane, the plane
+    // says it.
+    if (frame.alpha || frame.transparent_color == -1)
+        frame.transparent_color = ReduceColours(frame.picture, target_bits, frame.transparent_color);
+    if (!layers_too) return;
+    for (auto& l : frame.layers)
+        if (l->alpha || l->transparent_color == -1)
+            l->transparent_color = ReduceColours(l->picture, target_bits, l->transparent_color);
 }
 
 std::optional<TRect> TrimToOpaqueBounds(TVuskFrame& frame) {

@@ -158,7 +158,8 @@ private:
         ComposeFrame(f, list_.BackgroundColor, list_.FirstLayerOpaque);
         if (options_.convert) {
             if (f.transparent_color != -1) MakeAlphaFromTransparent(f, false);
-            if (f.picture.BitCount() <= 8) ConvertFrameTo24(f, options_.keep_layer_palettes);
+            if (list_.TargetBitCount > 0) ReduceFrameColours(f, list_.TargetBitCount, options_.keep_layer_palettes);
+            else if (f.picture.BitCount() <= 8) ConvertFrameTo24(f, options_.keep_layer_palettes);
         }
         list_.frames_.push_back(std::move(frame));
     }

@@ -28,8 +28,6 @@ struct TVuskLayer {
     std::optional<TDIBSurface> alpha;
 };
 
-using RegionList = std::optional<std::vector<TRect>>;  // nullopt: no list
-
 class TVuskFrame {
 public:
     std::string name;
@@ -48,7 +46,9 @@ enum VuskCompression : uint8_t { kVuskZlib = 0, kVuskRaw = 1, kVuskJpeg = 2 };
 struct VuskLoadOptions {
     bool first_frame_only = false;
     bool keep_layer_palettes = false;
-    bool convert = false;  // alpha from the transparent colour, palette frames to 24 bits
+    // Alpha from the transparent colour, then palette frames to 24 bits, or,
+    // with a TargetBitCount, colours reduced for that screen.
+    bool convert = false;
 };
 
 struct VuskSaveOptions {
@@ -67,6 +67,10 @@ public:
     int32_t ContentsVersion() const { return contents_version_; }
     int32_t BackgroundColor = 0;      // 0x00BBGGRR, fills each frame first
     bool FirstLayerOpaque = false;    // the first visible layer ignores its transparent colour
+    // The bit count of the screen the frames are for, 0 for none: when set,
+    // loading with `convert` fits the frames' colours to it (ReduceFrameColours)
+    // instead of making palette frames 24 bits.
+    int TargetBitCount = 0;
     bool Protected() const { return protected_; }
     int Compression() const { return compression_; }
     int32_t BlockWidth() const { return block_w_; }
@@ -116,6 +120,11 @@ void MakeAlphaFromTransparent(TVuskFrame& frame, bool layers_too);
 // A palette frame becomes 24 bits; its transparent colour follows the first
 // pixel that had it.
 void ConvertFrameTo24(TVuskFrame& frame, bool layers_too);
+// The frame's picture reduced for a screen of `target_bits` bits
+// (ReduceColours), when it has an alpha plane or no transparent colour; with
+// layers too, each under the same rule. A transparent colour follows the
+// pixels that had it; alpha planes are not touched.
+void ReduceFrameColours(TVuskFrame& frame, int target_bits, bool layers_too);
 // The bounds of the frame's visible pixels (alpha above 0, or different from
 // the transparent colour). When they are neither empty nor the whole
 // picture, both region lists are cut to them (rectangles that become empty

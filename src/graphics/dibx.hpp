@@ -30,6 +30,11 @@ public:
     // ---- state
     TRect ClipRect;                // right == 0: no clip rectangle
     int32_t TransparentColor = -1;  // native colour key of this surface as a source
+    // The region lists of the picture last loaded onto the surface. List 1
+    // names the parts of the picture a tiling component draws; list 2 is
+    // only carried along. Changing the size leaves them alone: whoever loads
+    // a picture sets them.
+    RegionList Regions1, Regions2;
 
     // ---- primitive accessors
     virtual bool IsEmpty() const { return GetWidth() <= 0 || GetHeight() <= 0; }

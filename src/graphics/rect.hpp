@@ -2,6 +2,8 @@
 // Rectangles are (left, top, right, bottom) with right and bottom exclusive.
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 namespace mivo {
 
@@ -16,6 +18,10 @@ struct TRect {
     bool IsEmpty() const { return right <= left || bottom <= top; }
     bool operator==(const TRect&) const = default;
 };
+
+// A picture's list of named sub-rectangles, or no list at all (nullopt),
+// which is not the same as an empty list.
+using RegionList = std::optional<std::vector<TRect>>;
 
 inline TRect MakeRect(int32_t x, int32_t y, int32_t w, int32_t h) {
     return TRect{x, y, int32_t(int64_t(x) + w), int32_t(int64_t(y) + h)};

@@ -158,3 +158,34 @@ TEST(Loader, RecognisesByContentNotName) {
     EXPECT_EQ(on16.GetWidth(), 32);
     EXPECT_EQ(on16.TransparentColor, on16.ColorToPixel(list.GetFrame(1).transparent_rgb));
 }
+
+TEST(Loader, RegionListsTravelWithThePicture) {
+    TVuskFrameList list;
+    BuildSample(list);
+    const std::string vkx = list.SaveToBytes();
+    TDIBX surface(1, 1, 32);
+    ASSERT_TRUE(LoadPicture(surface, vkx.data(), vkx.size(), "regions.vkx"));
+    EXPECT_EQ(surface.Regions1, list.GetFrame(0).regions1);
+    EXPECT_EQ(surface.Regions2, list.GetFrame(0).regions2);
+    ASSERT_TRUE(surface.Regions1.has_value());
+    EXPECT_EQ(surface.Regions1->size(), 2u);
+    // A new size alone keeps them: the next picture decides.
+    surface.SetSize(5, 5, 32);
+    EXPECT_TRUE(surface.Regions1.has_value());
+
+    TDIBSurface s(3, 2, 24);
+    PaintGradient(s);
+    const std::string bmp = EncodeBmp24(s);
+    ASSERT_TRUE(LoadPicture(surface, bmp.data(), bmp.size(), "plain.bmp"));
+    EXPECT_FALSE(surface.Regions1.has_value());
+    EXPECT_FALSE(surface.Regions2.has_value());
+
+    ASSERT_TRUE(LoadPicture(surface, vkx.data(), vkx.size(), "regions.vkx"));
+    const std::string png = EncodePng(s);
+    ASSERT_TRUE(LoadPicture(surface, png.data(), png.size(), "plain.png"));
+    EXPECT_FALSE(surface.Regions1.has_value());
+    EXPECT_FALSE(surface.Regions2.has_value());
+    // Frame 1 of the sample has no lists either.
+    ASSERT_TRUE(LoadPicture(surface, vkx.data(), vkx.size(), "regions.vkx", 0, nullptr, 1));
+    EXPECT_FALSE(surface.Regions1.has_value());
+}

@@ -97,8 +97,17 @@ void RunCopyOp(TCustomDIBX& dst, TCustomDIBX& source, TCustomDIBX* mask, int32_t
     }
     SurfaceLock dl(&dst), sl(&source), ml(mask);
     if (!dl.Ok() || !sl.Ok() || !ml.Ok()) return;
-    const RowFn fn = PickRowFn(op);
     const int b = dl.Bytes();
+    // Whole rows of one unbroken block onto another: a single move.
+    const ptrdiff_t row_bytes = ptrdiff_t(g.w) * b;
+    if (op.kind == RowKind::Copy && !op.use_key && !flip_h && !flip_v && &dst != &source &&
+        dst.GetPitch() == source.GetPitch() && (dst.GetPitch() == row_bytes || dst.GetPitch() == -row_bytes) &&
+        g.h > 1) {
+        const ptrdiff_t up = dst.GetPitch() < 0 ? g.h - 1 : 0;  // the row lowest in memory
+        std::memmove(dl.At(g.dx, int32_t(g.dy + up)), sl.At(g.sx, int32_t(g.sy + up)), size_t(row_bytes) * g.h);
+        return;
+    }
+    const RowFn fn = PickRowFn(op);
     std::vector<uint8_t> src_row, mask_row;
     for (int32_t r = 0; r < g.h; ++r) {
         const int32_t sr = g.SourceRow(r);

@@ -183,3 +183,30 @@ TEST(BlendFast, GatheredRowsMatchTheReference) {
         ASSERT_EQ(want, got) << "w " << w << " limit " << limit << " step " << step;
     }
 }
+
+// Copies of whole rows between surfaces of one width move the block at once;
+// the rows must land where the row-by-row copy puts them, clipped at the top
+// and bottom, and nothing else may change.
+TEST(BlendFast, WholeRowCopiesLandOnTheRightRows) {
+    Rng rng(99);
+    for (int bits : {8, 16, 24, 32})
+        for (int iter = 0; iter < 40; ++iter) {
+            const int32_t w = rng.Range(1, 40), dh = rng.Range(1, 30), sh = rng.Range(1, 30);
+            TDIBX d(w, dh, bits), s(w, sh, bits);
+            mivo::testing::PaintRandom(d, rng, bits == 8 ? 0xFF : bits == 16 ? 0xFFFF : 0xFFFFFF);
+            mivo::testing::PaintRandom(s, rng, bits == 8 ? 0xFF : bits == 16 ? 0xFFFF : 0xFFFFFF);
+            TDIBX before(w, dh, bits);
+            before.DrawAll(d);
+            const int32_t y = rng.Range(-10, dh), top = rng.Range(-5, sh), bottom = top + rng.Range(0, sh + 5);
+            d.Draw(0, y, false, false, false, TRect{0, top, w, bottom}, s);
+            const int32_t first = std::max(top, 0), last = std::min(bottom, sh);  // source rows that exist
+            const int32_t shift = y + (first - top);                                // where the first one lands
+            for (int32_t py = 0; py < dh; ++py)
+                for (int32_t px = 0; px < w; ++px) {
+                    const int32_t sr = py - shift + first;
+                    const bool copied = sr >= first && sr < last;
+                    ASSERT_EQ(d.GetPixel(px, py), copied ? s.GetPixel(px, sr) : before.GetPixel(px, py))
+                        << bits << " bits, row " << py << " (y " << y << ", rows " << top << ".." << bottom << ")";
+                }
+        }
+}

@@ -41,7 +41,11 @@ uint32_t MixChannels(const PixelFormat& f, uint32_t d, uint32_t s, uint32_t weig
     return out;
 }
 
-void CopyLayer(TDIBSurface& dst, const TDIBSurface& src) { std::memcpy(dst.Bits(), src.Bits(), dst.ByteSize()); }
+// Layers are sized like their frame; an empty one (no pixel storage) copies nothing.
+void CopyLayer(TDIBSurface& dst, const TDIBSurface& src) {
+    const size_t n = std::min(dst.ByteSize(), src.ByteSize());
+    if (n) std::memcpy(dst.Bits(), src.Bits(), n);
+}
 
 void DrawOpacity(TDIBSurface& dst, const TDIBSurface& src, int32_t opacity, int32_t transparent) {
     if (opacity <= 0) return;

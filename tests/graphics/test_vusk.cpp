@@ -260,3 +260,24 @@ TEST(Vusk, SaveToFileThenLoad) {
     back.LoadFromBytes(bytes.data(), bytes.size(), path);
     EXPECT_EQ(back.Count(), 2);
 }
+
+// A frame without pixels (a width or height of 0) loads as an empty frame,
+// whichever way its layers are drawn, and through the colour reduction too.
+TEST(Vusk, EmptyFramesLoad) {
+    for (int32_t w : {0, 5})
+        for (int target : {0, 8, 16}) {
+            TVuskFrameList list;
+            TVuskFrame& f = list.AddFrame();
+            f.picture.SetSize(w, w ? 0 : 4, 32);
+            mivo::testing::AddLayer(f, "base");
+            mivo::testing::AddLayer(f, "top").opacity = 128;
+            const std::string bytes = list.SaveToBytes();
+            TVuskFrameList back;
+            back.TargetBitCount = target;
+            VuskLoadOptions options;
+            options.convert = true;
+            back.LoadFromBytes(bytes.data(), bytes.size(), "empty.vkx", options);
+            ASSERT_EQ(back.Count(), 1);
+            EXPECT_EQ(back.GetFrame(0).picture.ByteSize(), 0u);
+        }
+}

@@ -118,9 +118,13 @@ std::string DumpPageSource(const TPage& page) {
     for (int i = 0; i < page.CommandCount(); ++i) {
         const TCommand& c = page.At(i);
         const CommandSpec& spec = c.Spec();
-        std::string line(static_cast<size_t>(std::max(c.Indent, 0)) * 2, ' ');
+        // Nesting shows as leading spaces; a depth no editor writes (a damaged
+        // or odd page) is spelled out instead, so the text stays small.
+        constexpr int kDeepestShown = 200;
+        const bool shown = c.Indent >= 0 && c.Indent <= kDeepestShown;
+        std::string line(shown ? static_cast<size_t>(c.Indent) * 2 : 0, ' ');
         line += spec.name;
-        if (c.Indent < 0) line += " indent=" + std::to_string(c.Indent);
+        if (!shown) line += " indent=" + std::to_string(c.Indent);
         if (c.RawCode() != c.Code()) {
             char b[16];
             std::snprintf(b, sizeof b, " code=0x%02X", c.RawCode());

@@ -219,6 +219,24 @@ TEST(PageSource, DumpBuildRoundTripOfEveryCommand) {
     EXPECT_EQ(again.Serialize(), bytes);
 }
 
+// Depths no editor writes (negative, or two thousand million levels in a
+// damaged page) are spelled out rather than written as spaces, and build
+// back to the same bytes.
+TEST(PageSource, OddIndentsAreSpelledOut) {
+    for (int32_t indent : {-3, 201, 2000000000}) {
+        TPage a;
+        BuildPageFromSource("page version=116\nComment text=\"x\" indent=" + std::to_string(indent) + "\n", "odd.src",
+                            "p.zsb", a);
+        ASSERT_EQ(a.At(0).Indent, indent);
+        const std::string text = DumpPageSource(a);
+        EXPECT_LT(text.size(), 200u) << indent;
+        EXPECT_NE(text.find("indent=" + std::to_string(indent)), std::string::npos);
+        TPage again;
+        BuildPageFromSource(text, "dump.src", "p.zsb", again);
+        EXPECT_EQ(again.Serialize(), a.Serialize());
+    }
+}
+
 TEST(PageSource, ErrorsNameTheLine) {
     struct Case {
         const char* src;

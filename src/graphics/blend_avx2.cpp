@@ -19,22 +19,21 @@ struct Avx2 {
     static void Store(void* p, T v) { _mm256_storeu_si256(static_cast<__m256i*>(p), v); }
     // Each of eight mask bytes in both 16-bit halves of its pixel's lane:
     // both 128-bit halves hold the eight bytes and each picks its own four.
-    static T Weights16(const uint8_t* m) {
-        const T b = _mm256_broadcastq_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(m)));
-        const T pick = _mm256_setr_epi8(0, -1, 0, -1, 1, -1, 1, -1, 2, -1, 2, -1, 3, -1, 3, -1,  //
-                                        4, -1, 4, -1, 5, -1, 5, -1, 6, -1, 6, -1, 7, -1, 7, -1);
-        return _mm256_shuffle_epi8(b, pick);
-    }
+    static T Weights16(const uint8_t* m) { return Spread(m, false); }
     // The same with each byte in the high byte of its 16-bit half (m << 8).
-    static T WeightsHigh16(const uint8_t* m) {
+    static T WeightsHigh16(const uint8_t* m) { return Spread(m, true); }
+    static T Spread(const uint8_t* m, bool high) {
         const T b = _mm256_broadcastq_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(m)));
-        const T pick = _mm256_setr_epi8(-1, 0, -1, 0, -1, 1, -1, 1, -1, 2, -1, 2, -1, 3, -1, 3,  //
-                                        -1, 4, -1, 4, -1, 5, -1, 5, -1, 6, -1, 6, -1, 7, -1, 7);
-        return _mm256_shuffle_epi8(b, pick);
+        const T low = _mm256_setr_epi8(0, -1, 0, -1, 1, -1, 1, -1, 2, -1, 2, -1, 3, -1, 3, -1,  //
+                                       4, -1, 4, -1, 5, -1, 5, -1, 6, -1, 6, -1, 7, -1, 7, -1);
+        const T high_picks = _mm256_setr_epi8(-1, 0, -1, 0, -1, 1, -1, 1, -1, 2, -1, 2, -1, 3, -1, 3,  //
+                                              -1, 4, -1, 4, -1, 5, -1, 5, -1, 6, -1, 6, -1, 7, -1, 7);
+        return _mm256_shuffle_epi8(b, high ? high_picks : low);
     }
     static T MulHiU16(T a, T b) { return _mm256_mulhi_epu16(a, b); }
     static T Zero() { return _mm256_setzero_si256(); }
-    // The pixels whose mask byte is v (w: the bytes as Weights16 spread them).
+    // The pixels whose mask byte is v, tested on the bytes as Weights16
+    // spread them (for 0, as either spread puts them).
     static T WeightIs(const uint8_t*, T w, uint32_t v) {
         return _mm256_cmpeq_epi32(w, _mm256_set1_epi32(int32_t(v * 0x10001)));
     }

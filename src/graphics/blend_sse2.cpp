@@ -14,22 +14,20 @@ struct Sse2 {
     static T Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
     static void Store(void* p, T v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
     // Each of four mask bytes in both 16-bit halves of its pixel's lane.
-    static T Weights16(const uint8_t* m) {
-        int32_t v;
-        std::memcpy(&v, m, 4);
-        const T w = _mm_unpacklo_epi8(_mm_cvtsi32_si128(v), _mm_setzero_si128());
-        return _mm_unpacklo_epi16(w, w);
-    }
+    static T Weights16(const uint8_t* m) { return Spread(m, false); }
     // The same with each byte in the high byte of its 16-bit half (m << 8).
-    static T WeightsHigh16(const uint8_t* m) {
+    static T WeightsHigh16(const uint8_t* m) { return Spread(m, true); }
+    static T Spread(const uint8_t* m, bool high) {
         int32_t v;
         std::memcpy(&v, m, 4);
-        const T w = _mm_unpacklo_epi8(_mm_setzero_si128(), _mm_cvtsi32_si128(v));
+        const T bytes = _mm_cvtsi32_si128(v), z = _mm_setzero_si128();
+        const T w = high ? _mm_unpacklo_epi8(z, bytes) : _mm_unpacklo_epi8(bytes, z);
         return _mm_unpacklo_epi16(w, w);
     }
     static T MulHiU16(T a, T b) { return _mm_mulhi_epu16(a, b); }
     static T Zero() { return _mm_setzero_si128(); }
-    // The pixels whose mask byte is v (w: the bytes as Weights16 spread them).
+    // The pixels whose mask byte is v, tested on the bytes as Weights16
+    // spread them (for 0, as either spread puts them).
     static T WeightIs(const uint8_t*, T w, uint32_t v) { return _mm_cmpeq_epi32(w, _mm_set1_epi32(int32_t(v * 0x10001))); }
     static T Set32(uint32_t v) { return _mm_set1_epi32(int32_t(v)); }
     static T Set16(uint32_t v) { return _mm_set1_epi16(int16_t(v)); }

@@ -44,8 +44,8 @@ void LoadRow(const TDIBSurface& pic, int32_t y, std::vector<uint32_t>& values) {
 uint32_t PixelRgb(const TDIBSurface& pic, uint32_t value) {
     const PixelFormat& f = pic.Format();
     if (f.bit_count >= 24) return value & 0xFFFFFF;
-    if (f.bit_count <= 8) return pic.Palette()[value & 0xFF] & 0xFFFFFF;
-    const uint32_t c = uint32_t(PixelToColor(f, value));  // 0x00BBGGRR
+    const auto& palette = pic.Palette();
+    const uint32_t c = uint32_t(PixelToColor(f, value, palette.data(), int(palette.size())));  // 0x00BBGGRR
     return (c & 0xFF) << 16 | (c & 0xFF00) | ((c >> 16) & 0xFF);
 }
 
